@@ -1,0 +1,29 @@
+# Set-up, build and tests in two commands: `make run` and `make check`.
+.PHONY: all bootstrap build run check check-host check-sanitize clean
+
+all: build
+
+bootstrap:
+	@bash scripts/bootstrap
+
+build: bootstrap
+	cmake --preset host
+	cmake --build --preset host
+
+run: build
+	@echo "make run: the example network arrives with its own change; nothing to run yet."
+
+check-host: bootstrap
+	cmake --preset host
+	cmake --build --preset host
+	ctest --preset host
+
+check-sanitize: bootstrap
+	cmake --preset sanitize
+	cmake --build --preset sanitize
+	ctest --preset sanitize
+
+check: check-host check-sanitize
+
+clean:
+	rm -rf build

@@ -1,0 +1,12 @@
+# One GoogleTest executable per module, registered with CTest under the module's name.
+#   zuno_add_gtest(<name> SOURCES <files...> [LIBS <targets...>])
+function(zuno_add_gtest name)
+  if(NOT ZUNO_BUILD_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  find_package(GTest REQUIRED)
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  add_test(NAME ${name} COMMAND ${name})
+endfunction()

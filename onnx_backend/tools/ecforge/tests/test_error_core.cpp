@@ -1,0 +1,2 @@
+// Tests of error_core.
+#include <gtest/gtest.h>

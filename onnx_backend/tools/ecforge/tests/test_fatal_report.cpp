@@ -1,0 +1,2 @@
+// Tests of fatal_report.
+#include <gtest/gtest.h>

@@ -1,0 +1,2 @@
+// Tests of strkit.
+#include <gtest/gtest.h>

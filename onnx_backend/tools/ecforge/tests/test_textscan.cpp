@@ -1,0 +1,2 @@
+// Tests of textscan.
+#include <gtest/gtest.h>

@@ -1,0 +1,9 @@
+# EC instruction model, word encoding, assembly text, program container and binary image of the EC assembler.
+
+target_sources(ecforge PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/instructions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/instruction_words.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/instruction_text.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/program.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/binary.cpp)
+target_include_directories(ecforge PUBLIC ${PROJECT_SOURCE_DIR}/Npu/ll_zuno)

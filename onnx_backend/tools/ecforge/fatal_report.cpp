@@ -37,3 +37,15 @@ void FatalError::Print(std::string const& file, unsigned line)
     PrintFrameLine(msg_after);
     Terminate();
 }
+
+std::string FatalError::CheckedExpression(char const* arguments)
+{
+    std::string text = arguments;
+    std::size_t const comma = text.rfind(',');
+    if (comma != std::string::npos) {
+        text.erase(comma);
+    }
+    std::size_t const end = text.find_last_not_of(" \t\n");
+    text.erase(end == std::string::npos ? 0 : end + 1);
+    return text;
+}

@@ -2,6 +2,7 @@
 #include "strkit.h"
 
 #include <cctype>
+#include <ctype.h>
 
 #include "fatal_report.h"
 
@@ -385,9 +386,10 @@ std::string StringUtils::ReadNextLine(FILE* file, char line_split, unsigned int*
         }
         return line;
     }
-    FATAL_IF(!std::isprint(Uchar(line_split)));
-    FATAL_IF(std::isalnum(Uchar(line_split)));
-    FATAL_IF(std::isspace(Uchar(line_split)));
+    // line_split is not negative here, so the classes can take it directly.
+    FATAL_IF(!isprint(line_split));
+    FATAL_IF(isalnum(line_split));
+    FATAL_IF(isspace(line_split));
     std::string result;
     unsigned int lines = 0;
     while (!std::feof(file)) {

@@ -345,6 +345,7 @@ std::string StringUtils::ReadNextLine(FILE* file)
 
 std::string StringUtils::ReadNextLine(FILE* file, bool* terminated)
 {
+    FATAL_IF(file != nullptr, false);
     if (terminated != nullptr) {
         *terminated = false;
     }

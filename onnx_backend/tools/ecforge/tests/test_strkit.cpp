@@ -403,6 +403,7 @@ TEST(StringUtilsDeathTest, ContractViolations)
     EXPECT_DEATH(StringUtils::Replace("abc", "%", "x", '%'), prefix + "escape != sub\\[0\\]' is false");
     EXPECT_DEATH(StringUtils::MoveToLine(nullptr, 1), prefix + "file != nullptr' is false");
     EXPECT_DEATH(StringUtils::ReadLine(static_cast<FILE*>(nullptr), 1), prefix + "file != nullptr' is false");
+    EXPECT_DEATH(StringUtils::ReadNextLine(nullptr), prefix + "file != nullptr' is false");
     unsigned count = 0;
     EXPECT_DEATH(StringUtils::ReadNextLine(stdin, '\t', &count), prefix + "!isprint\\(line_split\\)' is true");
     EXPECT_DEATH(StringUtils::ReadNextLine(stdin, 'a', &count), prefix + "isalnum\\(line_split\\)' is true");

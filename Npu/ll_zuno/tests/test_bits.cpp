@@ -1,0 +1,1 @@
+// Tests of the bit-field helpers over packed word streams.

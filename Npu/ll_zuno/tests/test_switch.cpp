@@ -1,0 +1,1 @@
+// Tests of the stream switch driver: route values and the recorded set-up and tear-down.

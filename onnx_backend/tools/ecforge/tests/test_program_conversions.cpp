@@ -1,0 +1,1 @@
+// Tests of the EC assembler's program_conversions module.

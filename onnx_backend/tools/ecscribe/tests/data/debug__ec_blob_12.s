@@ -1,0 +1,3 @@
+label 0xc
+write 7 2 SRAM_NET(0x4000)
+irq 0x0

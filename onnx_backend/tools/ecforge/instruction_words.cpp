@@ -271,10 +271,10 @@ Burst* DecodeBurst(Binary const& binary, unsigned& pos)
     uint16_t reg_id = 0;
     InstrReadWrite::FromBinaryFirstWord(word, ip_id, reg_id);
     uint32_t const count = RegisterWord::kBurstCount.Get(word);
-    std::size_t const left = WordsLeft(binary, pos) - 1;
-    if (left < count) {
-        throw BaseError(AtOffset(pos) + "burst of " + std::to_string(count) + " values runs past the end of the program (" +
-                        std::to_string(left) + " words follow)");
+    std::size_t const left = WordsLeft(binary, pos);
+    if (left < 1u + count) {
+        throw BaseError(AtOffset(pos) + "the program ends after " + std::to_string(left) + " of the " +
+                        std::to_string(1u + count) + " words of a burst (count " + std::to_string(count) + ")");
     }
     unsigned next = pos + 1;
     std::vector<RelocValue const*> values;

@@ -1,5 +1,5 @@
 # Set-up, build and tests in two commands: `make run` and `make check`.
-.PHONY: all bootstrap build run check check-host check-sanitize clean
+.PHONY: all bootstrap build run check check-host check-sanitize check-m55 clean
 
 all: build
 
@@ -23,7 +23,12 @@ check-sanitize: bootstrap
 	cmake --build --preset sanitize
 	ctest --preset sanitize
 
-check: check-host check-sanitize
+check-m55: bootstrap
+	cmake --preset m55
+	cmake --build --preset m55
+	ctest --preset m55
+
+check: check-host check-sanitize check-m55
 
 clean:
 	rm -rf build

@@ -67,12 +67,19 @@ static uint64_t entries_end(uint32_t num_relocs)
   return (uint64_t)(EC_RELOC_ENTRIES_IDX + (uint64_t)EC_RELOC_ENTRY_WORDS * num_relocs) * EC_ENTRY_SIZE;
 }
 
+/* Reads entry idx of a table given by its bytes, which need no particular alignment. */
+static RelocEntry read_entry_bytes(const uint8_t *table_bytes, uint32_t idx)
+{
+  uint32_t triple = (EC_RELOC_ENTRIES_IDX + EC_RELOC_ENTRY_WORDS * idx) * EC_ENTRY_SIZE;
+  RelocEntry entry = { read_field(table_bytes, triple + EC_RELOC_NAME_FIELD * EC_ENTRY_SIZE),
+                       read_field(table_bytes, triple + EC_RELOC_NUM_VALUES_FIELD * EC_ENTRY_SIZE),
+                       read_field(table_bytes, triple + EC_RELOC_ARRAY_FIELD * EC_ENTRY_SIZE) };
+  return entry;
+}
+
 static RelocEntry read_entry(const ECFileEntry *table, uint32_t idx)
 {
-  const ECFileEntry *triple = table + EC_RELOC_ENTRIES_IDX + EC_RELOC_ENTRY_WORDS * idx;
-  RelocEntry entry = { triple[EC_RELOC_NAME_FIELD], triple[EC_RELOC_NUM_VALUES_FIELD],
-                       triple[EC_RELOC_ARRAY_FIELD] };
-  return entry;
+  return read_entry_bytes((const uint8_t *)table, idx);
 }
 
 static void print_invalid_offset(uint32_t offset)
@@ -99,15 +106,15 @@ static bool get_reloc_section(const uint8_t *file_ptr, SectionBounds *bounds)
  * the table_size bytes the image gives it, and after the entries. */
 static bool check_reloc_table_contents(const uint8_t *table_bytes, uint32_t table_size)
 {
-  const ECFileEntry *table = (const ECFileEntry *)(const void *)table_bytes;
-  if (table_size < EC_ENTRY_SIZE || entries_end(table[EC_RELOC_COUNT_IDX]) > table_size) {
+  if (table_size < EC_ENTRY_SIZE ||
+      entries_end(read_field(table_bytes, EC_RELOC_COUNT_IDX * EC_ENTRY_SIZE)) > table_size) {
     printf("Error: Relocation table of Epoch Controller binary is invalid\n");
     return false;
   }
-  uint32_t num_relocs = table[EC_RELOC_COUNT_IDX];
+  uint32_t num_relocs = read_field(table_bytes, EC_RELOC_COUNT_IDX * EC_ENTRY_SIZE);
   uint64_t first_free = entries_end(num_relocs);
   for (uint32_t k = 0; k < num_relocs; ++k) {
-    RelocEntry entry = read_entry(table, k);
+    RelocEntry entry = read_entry_bytes(table_bytes, k);
     if (entry.array_offset % EC_ENTRY_SIZE != 0 || entry.array_offset < first_free ||
         entry.array_offset + (uint64_t)entry.num_values * EC_ENTRY_SIZE > table_size) {
       print_invalid_offset(entry.array_offset);
@@ -230,7 +237,13 @@ const ECFileEntry *ec_get_reloc_table_ptr(const uint8_t *file_ptr)
       !check_reloc_table_contents(file_ptr + bounds.start, bounds.end - bounds.start)) {
     return NULL;
   }
-  return (const ECFileEntry *)(const void *)(file_ptr + bounds.start);
+  const uint8_t *table = file_ptr + bounds.start;
+  /* The table is handed out as an array of fields, so it must sit on a field boundary in memory. */
+  if ((uintptr_t)table % EC_ENTRY_SIZE != 0) {
+    printf("Error: Relocation table of Epoch Controller binary must be 4-byte aligned\n");
+    return NULL;
+  }
+  return (const ECFileEntry *)(const void *)table;
 }
 
 unsigned int ec_get_num_relocs(const ECFileEntry *reloc_table_ptr)

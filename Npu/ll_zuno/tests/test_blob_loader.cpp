@@ -309,3 +309,22 @@ TEST_F(BlobLoader, RelocTableEndsAtTheDebugSection)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BlobLoader, ImagesAtAnyByteAddressCanBeCopied)
+{
+    std::array<uint8_t, kImageWords * 8 + 1> raw{};
+    std::memcpy(raw.data() + 1, image.data(), kImageWords * 8);
+    const uint8_t* shifted = raw.data() + 1;
+    unsigned int size = 8;
+    EXPECT_TRUE(ec_copy_program(shifted, Program(), &size));
+    EXPECT_EQ(Program()[5], 0x44u);
+    std::array<ECFileEntry, 8> table{};
+    EXPECT_TRUE(ec_copy_reloc_table(shifted, table.data(), &size));
+    EXPECT_EQ(table[4], 1u);
+    EXPECT_EQ(Printed([&] { return ec_get_reloc_table_ptr(shifted) == nullptr; }, true),
+              "Error: Relocation table of Epoch Controller binary must be 4-byte aligned\n");
+}
+
+}  // namespace

@@ -252,6 +252,7 @@ private:
     std::unique_ptr<LsbMsb const> lsb_msb;
 };
 
+// "load": a register and bit range that the device interprets.
 class InstrLoad : public InstrReadWriteLsbMsb {
 public:
     InstrLoad(uint8_t ip_id, uint16_t reg_id, LsbMsb const* lsb_msb);
@@ -260,6 +261,7 @@ public:
     static InstrLoad* FromBinary(Binary const& binary, unsigned& pos);
 };
 
+// "loadclr": a register and bit range that the device interprets.
 class InstrLoadClr : public InstrReadWriteLsbMsb {
 public:
     InstrLoadClr(uint8_t ip_id, uint16_t reg_id, LsbMsb const* lsb_msb);
@@ -268,6 +270,7 @@ public:
     static InstrLoadClr* FromBinary(Binary const& binary, unsigned& pos);
 };
 
+// "store": a register and bit range that the device interprets.
 class InstrStore : public InstrReadWriteLsbMsb {
 public:
     InstrStore(uint8_t ip_id, uint16_t reg_id, LsbMsb const* lsb_msb);
@@ -359,7 +362,7 @@ private:
     uint8_t value;
 };
 
-// A bit range and a value that the device interprets.
+// "mod": a bit range and a value that the device interprets.
 class InstrMod : public InstrBase {
 public:
     // Takes ownership of `lsb_msb` (null: whole register) and of `value` (never null).
@@ -385,6 +388,7 @@ private:
     std::unique_ptr<RelocValue const> value;
 };
 
+// "modclr": a bit range and a value that the device interprets.
 class InstrModClr : public InstrMod {
 public:
     InstrModClr(LsbMsb const* lsb_msb, RelocValue const* value);
@@ -461,6 +465,7 @@ private:
     uint32_t label;
 };
 
+// "irq"; the recorder ends every blob with one, label 0.
 class InstrIRQ : public InstrGenLabel {
 public:
     explicit InstrIRQ(uint32_t label);
@@ -469,6 +474,7 @@ public:
     static InstrIRQ* FromBinary(Binary const& binary, unsigned& pos);
 };
 
+// "irqna".
 class InstrIRQNA : public InstrGenLabel {
 public:
     explicit InstrIRQNA(uint32_t label);
@@ -477,6 +483,7 @@ public:
     static InstrIRQNA* FromBinary(Binary const& binary, unsigned& pos);
 };
 
+// "label"; the recorder starts every epoch with one holding the epoch number.
 class InstrLabel : public InstrGenLabel {
 public:
     explicit InstrLabel(uint32_t label);
@@ -485,6 +492,7 @@ public:
     static InstrLabel* FromBinary(Binary const& binary, unsigned& pos);
 };
 
+// "restart".
 class InstrRestart : public InstrGenLabel {
 public:
     explicit InstrRestart(uint32_t label);
@@ -493,6 +501,7 @@ public:
     static InstrRestart* FromBinary(Binary const& binary, unsigned& pos);
 };
 
+// "stop".
 class InstrStop : public InstrGenLabel {
 public:
     explicit InstrStop(uint32_t label);

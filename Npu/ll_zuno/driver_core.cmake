@@ -2,7 +2,8 @@
 # bit-field helpers and the register-space binding, with their tests.
 if(NOT CMAKE_CROSSCOMPILING)
   set(_zuno_drv_dir ${CMAKE_CURRENT_LIST_DIR})
-  set(_zuno_ecscribe_dir ${PROJECT_SOURCE_DIR}/onnx_backend/tools/ecscribe)
+  get_filename_component(_zuno_repo_dir "${_zuno_drv_dir}/../.." ABSOLUTE)
+  set(_zuno_ecscribe_dir ${_zuno_repo_dir}/onnx_backend/tools/ecscribe)
 
   # Bit-field read and write over packed word streams.
   add_library(ll_zuno_bits STATIC ${_zuno_drv_dir}/ll_zuno_bits.c)

@@ -92,6 +92,23 @@ void SetPoolTable(const mpool_reloc_info_t *rows)
   pool_table = rows;
 }
 
+std::string Literal(const std::string &text)
+{
+  std::string pattern;
+  for (char c : text) {
+    if (std::string("\\^$.|?*+()[]{}").find(c) != std::string::npos) {
+      pattern += '\\';
+    }
+    pattern += c;
+  }
+  return pattern;
+}
+
+std::string AssertionReport(const std::string &cond)
+{
+  return Literal("Assertion `" + cond + "' failed.");
+}
+
 }  // namespace test_recorder
 
 void RecorderTest::SetUp()

@@ -28,6 +28,12 @@ std::string Asm(std::initializer_list<std::string> lines);
 // nullptr means no table: every relocatable write then stops like an unknown pool.
 void SetPoolTable(const mpool_reloc_info_t *rows);
 
+// Regular expression matching the driver's assertion report for the condition text cond.
+std::string AssertionReport(const std::string &cond);
+
+// Regular expression matching exactly the given text.
+std::string Literal(const std::string &text);
+
 }  // namespace test_recorder
 
 // Fixture that gives each test a register space and an empty recording.

@@ -102,6 +102,17 @@ static bool get_reloc_section(const uint8_t *file_ptr, SectionBounds *bounds)
   return true;
 }
 
+/* Whether a zero byte ends a name within the size bytes that are left of its section. */
+static bool has_terminator(const uint8_t *name, uint32_t size)
+{
+  for (uint32_t i = 0; i < size; ++i) {
+    if (name[i] == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
 /* Checks that the entries, every offsets array and every zero-terminated name of a table lie in
  * the table_size bytes the image gives it, and after the entries. */
 static bool check_reloc_table_contents(const uint8_t *table_bytes, uint32_t table_size)
@@ -121,7 +132,7 @@ static bool check_reloc_table_contents(const uint8_t *table_bytes, uint32_t tabl
       return false;
     }
     if (entry.name_offset < first_free || entry.name_offset >= table_size ||
-        memchr(table_bytes + entry.name_offset, '\0', table_size - entry.name_offset) == NULL) {
+        !has_terminator(table_bytes + entry.name_offset, table_size - entry.name_offset)) {
       print_invalid_offset(entry.name_offset);
       return false;
     }

@@ -32,3 +32,9 @@ if(NOT CMAKE_CROSSCOMPILING)
       ${CMAKE_CURRENT_LIST_DIR}/tests/test_swk_integer.cpp
     LIBS swk_float swk_integer layer_kernel_library_standin)
 endif()
+
+# A representative set of the same cases as plain C, run on the emulated Cortex-M55 (and natively on the host).
+include(ZunoFirmware)
+zuno_add_firmware_test(swk_firmware
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/fw_swk.c
+  LIBS swk_float swk_integer layer_kernel_library_standin)

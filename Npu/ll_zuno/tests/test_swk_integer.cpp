@@ -331,6 +331,38 @@ TEST_F(SwkInteger, ConvolutionCasePicksTheKernelOfAnIdenticalRecord)
   }
 }
 
+TEST_F(SwkInteger, PointwiseAndGenericConvolutionBuildTheSameRecord)
+{
+  Begin(LL_SW_QLINEARCONV);
+  FillConv(rec, t, LL_SW_SSSA_PW_CONV);
+  ll_sw_forward_conv_integer(&rec);
+  ASSERT_EQ(lkl_last_call.calls, 1u);
+  const lkl_call_record pointwise = lkl_last_call;
+  lkl_reset();
+  rec.conv.fwd_func = LL_SW_GENERIC_CONV;
+  ll_sw_forward_conv_integer(&rec);
+  ASSERT_EQ(lkl_last_call.calls, 1u);
+  EXPECT_STREQ(pointwise.kernel, "forward_pw_sssa8_ch");
+  EXPECT_STREQ(lkl_last_call.kernel, "forward_conv2d_integer");
+  EXPECT_EQ(pointwise.type, lkl_last_call.type);
+  EXPECT_EQ(pointwise.id, lkl_last_call.id);
+  EXPECT_EQ(std::memcmp(pointwise.lists, lkl_last_call.lists, sizeof pointwise.lists), 0);
+  EXPECT_EQ(std::memcmp(&pointwise.fields, &lkl_last_call.fields, sizeof pointwise.fields), 0);
+}
+
+TEST_F(SwkInteger, QuantizationSizeIsTheScaleCountTruncatedTo16Bits)
+{
+  Begin(LL_SW_REQUANTIZELINEAR);
+  FillQuant(t, { &rec.requantize.is, &rec.requantize.izp, &rec.requantize.os, &rec.requantize.ozp }, true, true,
+            true, true);
+  rec.requantize.is.dim.num_elem = 0x10003u;
+  rec.requantize.os.dim.num_elem = 64u;
+  ll_sw_forward_requantizelinear(&rec);
+  ASSERT_EQ(lkl_last_call.calls, 1u);
+  EXPECT_EQ(Slot(IN, 0).quant.size, 3u);
+  EXPECT_EQ(Slot(OUT, 0).quant.size, 64u);
+}
+
 TEST_F(SwkInteger, ConvolutionKeepsANullBiasInTheParameterList)
 {
   Begin(LL_SW_QLINEARCONV);

@@ -10,7 +10,7 @@
 
 #define FLOAT_FORMAT AI_ARRAY_FORMAT_FLOAT
 
-/* Both kernel sets use the same epsilon: the float nearest 1e-5, bit pattern 0x3727C5AC. */
+/* Normalisation epsilon: the float nearest 1e-5, bit pattern 0x3727C5AC. */
 #define SWK_NORM_EPSILON 1e-5f
 
 /* Input and output tensors of the layer, each the single entry of its list. */
@@ -494,7 +494,7 @@ void ll_sw_forward_tile(void *sw_info_struct)
   swk_chain chain;
   ai_tensor_chain *tensors = swk_chain_init(&chain);
   add_io(&chain, &in, &out, &info->general);
-  /* The library takes the record's repeats as (W, H, C, B) and one more for its fifth dimension. */
+  /* The library reads the record's repeats in its own dimension order, then one for a fifth dimension. */
   int16_t repeat_values[5] = { info->repeats[2], info->repeats[3], info->repeats[1], info->repeats[0], 1 };
   ai_array repeats = swk_param_array(AI_ARRAY_FORMAT_S16, 5, repeat_values);
   ai_layer_tile layer = {

@@ -25,10 +25,14 @@ if(NOT CMAKE_CROSSCOMPILING)
   target_link_libraries(ll_zuno PUBLIC ll_zuno_binding ll_zuno_bits)
 
   # Everything a network's trace program links: driver, binding, bit helpers and the recorder.
+  # The binding and the recorder call each other (ec_trace_init allocates the register space), so
+  # they are linked as one group whatever the trace program happens to reference first.
   add_library(zuno_trace_platform INTERFACE)
-  target_link_libraries(zuno_trace_platform INTERFACE ll_zuno ll_zuno_binding ll_zuno_bits)
   if(TARGET ecscribe)
-    target_link_libraries(zuno_trace_platform INTERFACE ecscribe)
+    target_link_libraries(zuno_trace_platform INTERFACE
+      ll_zuno "$<LINK_GROUP:RESCAN,ll_zuno_binding,ecscribe>" ll_zuno_bits)
+  else()
+    target_link_libraries(zuno_trace_platform INTERFACE ll_zuno ll_zuno_binding ll_zuno_bits)
   endif()
 
   # Driver tests against a test recorder that prints each recorded access as EC assembly text.

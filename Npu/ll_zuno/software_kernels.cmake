@@ -29,6 +29,7 @@ if(NOT CMAKE_CROSSCOMPILING)
   zuno_add_gtest(swk_tests
     SOURCES
       ${CMAKE_CURRENT_LIST_DIR}/tests/test_swk_float.cpp
+      ${CMAKE_CURRENT_LIST_DIR}/tests/test_swk_batchnorm.cpp
       ${CMAKE_CURRENT_LIST_DIR}/tests/test_swk_integer.cpp
     LIBS swk_float swk_integer layer_kernel_library_standin)
 endif()

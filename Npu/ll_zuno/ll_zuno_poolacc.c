@@ -74,10 +74,11 @@ int LL_Poolacc_Init(int i, const LL_Poolacc_Conf *conf)
                         ZUNO_SET_FIELD(ZUNO_POOL_OUTDIMS_FEATY, conf->out_height));
   ll_zuno_write_reg(pool_reg(i, ZUNO_POOL_MULVAL_OFFSET), ZUNO_SET_FIELD(ZUNO_POOL_MULVAL_VALUE, (uint16_t)conf->mulval));
 
-  /* Horizontal bounds count elements: the right bound is the last element of its pixel. */
+  /* Horizontal bounds count elements: the right bound is the last element of its pixel. An unset
+     bound stays 0 whatever the batch, as the left one does. */
   const uint32_t lcrop = (conf->crop_left != 0u) ? conf->crop_left * batch : 0u;
   const int64_t right = (int64_t)conf->crop_right * batch + batch - 1;
-  const uint32_t rcrop = (right > 0) ? (uint32_t)right : 0u;
+  const uint32_t rcrop = (conf->crop_right != 0u && right > 0) ? (uint32_t)right : 0u;
   ll_zuno_write_reg(pool_reg(i, ZUNO_POOL_XCROP_OFFSET),
                     ZUNO_SET_FIELD(ZUNO_POOL_XCROP_LCROP, lcrop) | ZUNO_SET_FIELD(ZUNO_POOL_XCROP_RCROP, rcrop));
   ll_zuno_write_reg(pool_reg(i, ZUNO_POOL_YCROP_OFFSET),

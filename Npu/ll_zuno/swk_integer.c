@@ -163,7 +163,8 @@ void ll_sw_forward_conv_integer(void *sw_info_struct)
   ai_tensor_chain *tensors = swk_chain_init(&chain);
   add_quantized_io(&chain, io, io_quant, &info->general, &info->is, &info->izp, info->izp.format.is_signed,
                    &info->os, &info->ozp, info->ozp.format.is_signed);
-  swk_chain_add(&chain, SWK_LIST_PARAMS, swk_tensor_init_conv_weights(&weights, &info->weights, plain_format(&info->weights)));
+  swk_chain_add(&chain, SWK_LIST_PARAMS,
+                swk_tensor_init_conv_weights(&weights, &info->weights, plain_format(&info->weights)));
   swk_tensor_quantize(&weights, &weights_quant, &info->ws, &info->wzp, info->wzp.format.is_signed);
   swk_chain_add(&chain, SWK_LIST_PARAMS, swk_tensor_init(&bias, &info->bias, AI_ARRAY_FORMAT_S32));
   swk_chain_add(&chain, SWK_LIST_PARAMS, NULL);

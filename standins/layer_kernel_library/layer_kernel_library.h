@@ -307,14 +307,22 @@ void ai_less_buffer(void *out, const void *a, const void *b, uint32_t count);
 void ai_greater_or_equal_buffer(void *out, const void *a, const void *b, uint32_t count);
 void ai_less_or_equal_buffer(void *out, const void *a, const void *b, uint32_t count);
 
-void ai_sum_buffer_INT8(void *out, const void *a, const void *b, uint32_t count, const ai_eltwise_quant_params *params);
-void ai_sub_buffer_INT8(void *out, const void *a, const void *b, uint32_t count, const ai_eltwise_quant_params *params);
-void ai_mul_buffer_INT8(void *out, const void *a, const void *b, uint32_t count, const ai_eltwise_quant_params *params);
-void ai_div_buffer_INT8(void *out, const void *a, const void *b, uint32_t count, const ai_eltwise_quant_params *params);
-void ai_sum_buffer_UINT8(void *out, const void *a, const void *b, uint32_t count, const ai_eltwise_quant_params *params);
-void ai_sub_buffer_UINT8(void *out, const void *a, const void *b, uint32_t count, const ai_eltwise_quant_params *params);
-void ai_mul_buffer_UINT8(void *out, const void *a, const void *b, uint32_t count, const ai_eltwise_quant_params *params);
-void ai_div_buffer_UINT8(void *out, const void *a, const void *b, uint32_t count, const ai_eltwise_quant_params *params);
+void ai_sum_buffer_INT8(void *out, const void *a, const void *b, uint32_t count,
+                        const ai_eltwise_quant_params *params);
+void ai_sub_buffer_INT8(void *out, const void *a, const void *b, uint32_t count,
+                        const ai_eltwise_quant_params *params);
+void ai_mul_buffer_INT8(void *out, const void *a, const void *b, uint32_t count,
+                        const ai_eltwise_quant_params *params);
+void ai_div_buffer_INT8(void *out, const void *a, const void *b, uint32_t count,
+                        const ai_eltwise_quant_params *params);
+void ai_sum_buffer_UINT8(void *out, const void *a, const void *b, uint32_t count,
+                         const ai_eltwise_quant_params *params);
+void ai_sub_buffer_UINT8(void *out, const void *a, const void *b, uint32_t count,
+                         const ai_eltwise_quant_params *params);
+void ai_mul_buffer_UINT8(void *out, const void *a, const void *b, uint32_t count,
+                         const ai_eltwise_quant_params *params);
+void ai_div_buffer_UINT8(void *out, const void *a, const void *b, uint32_t count,
+                         const ai_eltwise_quant_params *params);
 
 /* Float kernels. */
 void forward_conv2d_if32of32wf32_group(ai_layer *layer);

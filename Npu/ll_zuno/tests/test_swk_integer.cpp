@@ -310,7 +310,8 @@ TEST_F(SwkInteger, ConvolutionCasePicksTheKernelOfAnIdenticalRecord)
     // Decided by the zero points: izp unsigned although is is signed.
     ExpectQuantIo(rec.general, c.is, c.izp, kZpU8, c.os, c.ozp, kZpS8);
     const Tensor_info &w = c.weights;
-    ExpectTensor(Slot(PAR, 0), w, AI_ARRAY_FORMAT_S8, { w.dim.tensor_c, w.dim.tensor_w, w.dim.tensor_h, w.dim.tensor_b },
+    ExpectTensor(Slot(PAR, 0), w, AI_ARRAY_FORMAT_S8,
+                 { w.dim.tensor_c, w.dim.tensor_w, w.dim.tensor_h, w.dim.tensor_b },
                  { w.stride.b, w.stride.b, w.stride.w, w.stride.h });
     ExpectQuant(Slot(PAR, 0), c.ws, c.wzp, kZpS8);
     ExpectTensor(Slot(PAR, 1), c.bias, AI_ARRAY_FORMAT_S32);

@@ -23,6 +23,9 @@ std::string HeaderFileName;
 
 void CheckHeaderStream()
 {
+    if (!os.is_open()) {
+        StopOnHeaderError("The blob header is not open: ec_trace_init has not been called");
+    }
     if (!os) {
         StopOnHeaderError("Cannot write to file '" + HeaderFileName + "'");
     }
@@ -94,12 +97,17 @@ using namespace ecscribe;
 
 extern "C" void ec_trace_init(char const* header_file_name, char const* network_name)
 {
-    RunEntryPoint("ec_trace_init", [&] { StartSession(header_file_name, network_name); });
+    RunEntryPoint("ec_trace_init", [&] {
+        ECSCRIBE_REQUIRE(header_file_name != NULL, "ec_trace_init");
+        ECSCRIBE_REQUIRE(network_name != NULL, "ec_trace_init");
+        StartSession(header_file_name, network_name);
+    });
 }
 
 extern "C" void ec_trace_start_blob(char const* blob_name)
 {
     RunEntryPoint("ec_trace_start_blob", [&] {
+        ECSCRIBE_REQUIRE(blob_name != NULL, "ec_trace_start_blob");
         ECSCRIBE_REQUIRE(tracer.GetSize() == 0, "ec_trace_start_blob");
         ec_trace_comment(std::string("Start Blob '") + blob_name + "'");
     });
@@ -150,7 +158,10 @@ extern "C" void ec_trace_reg_poll(uint32_t ip_id, uint32_t reg_id, uint32_t lsb,
 
 extern "C" void ec_trace_comment(char const* text)
 {
-    RunEntryPoint("ec_trace_comment", [&] { ec_trace_comment(std::string(text)); });
+    RunEntryPoint("ec_trace_comment", [&] {
+        ECSCRIBE_REQUIRE(text != NULL, "ec_trace_comment");
+        ec_trace_comment(std::string(text));
+    });
 }
 
 void ec_trace_comment(std::string const& text)
@@ -167,6 +178,7 @@ extern "C" void ec_trace_unsupported(void)
 extern "C" void ec_trace_end_blob(char const* blob_name)
 {
     RunEntryPoint("ec_trace_end_blob", [&] {
+        ECSCRIBE_REQUIRE(blob_name != NULL, "ec_trace_end_blob");
         std::string const name(blob_name);
         tracer.AddInstr(EpochController::InstrIRQ(0));
         ec_trace_comment("End Blob '" + name + "'");

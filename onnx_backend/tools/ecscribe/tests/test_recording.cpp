@@ -176,4 +176,23 @@ TEST_F(RecordingDeathTest, UnsupportedOperationStops)
                                          "form and cannot be recorded");
 }
 
+TEST_F(RecordingDeathTest, NullTextsStop)
+{
+    EXPECT_DEATH(ec_trace_comment(static_cast<char const*>(nullptr)),
+                 "ec_trace_comment: Assertion `text != NULL' failed");
+    EXPECT_DEATH(ec_trace_start_blob(nullptr), "ec_trace_start_blob: Assertion `blob_name != NULL' failed");
+    EXPECT_DEATH(ec_trace_end_blob(nullptr), "ec_trace_end_blob: Assertion `blob_name != NULL' failed");
+    EXPECT_DEATH(ec_trace_init(nullptr, "testnet"), "ec_trace_init: Assertion `header_file_name != NULL' failed");
+}
+
+TEST_F(RecordingDeathTest, HeaderWritingWithoutInitStops)
+{
+    EXPECT_EXIT(
+        {
+            ecscribe::os.close();
+            ec_trace_all_blobs_done();
+        },
+        ::testing::ExitedWithCode(1), "^Error: The blob header is not open: ec_trace_init has not been called\n$");
+}
+
 }  // namespace

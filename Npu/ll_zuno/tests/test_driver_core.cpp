@@ -6,6 +6,10 @@
 #include <cstdio>
 #include <string>
 
+// Driver assertions must survive a release build.
+#ifndef NDEBUG
+#define NDEBUG
+#endif
 #include "ll_zuno.h"
 #include "ll_zuno_core_internal.h"
 #include "test_recorder.h"
@@ -232,6 +236,11 @@ TEST_F(DriverCoreTest, VersionMismatchReport)
                        "RTL:t=1,ver=4\\.0  ZUNO\\.h:t=1,ver=5\\.0\n\r\n"
                        "\\[ERROR\\] \\(.*ll_zuno_core\\.c:[0-9]+: errno: No such file or directory\\) DECUN unit ver "
                        "mismatch: RTL:t=25,ver=1\\.2  ZUNO\\.h:t=25,ver=1\\.10\n\r\n"));
+}
+
+TEST(DriverAssertTest, StaysActiveWithNdebug)
+{
+  EXPECT_DEATH(LL_ZUNO_ASSERT(1 + 1 == 3), AssertionReport("1 + 1 == 3"));
 }
 
 TEST(PlatformHooksTest, IdentityAndNeverExpiringWatchdog)

@@ -1,0 +1,4 @@
+;; first
+label 0x1
+
+foo 1 2

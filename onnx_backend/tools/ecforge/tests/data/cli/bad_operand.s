@@ -1,0 +1,3 @@
+label 0x1
+write 3 12 0x10
+write 70 5 0x1

@@ -1,7 +1,9 @@
 // Tests of the arithmetic unit driver: CTRL and shifter fields, counters per coefficient layout, coefficient memory.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -64,6 +66,25 @@ TEST(ArithRegisterMapTest, CtrlResetIsTheSumOfItsFieldResets)
                        ZUNO_FIELD_RESET(ZUNO_ARITH_CTRL_COMBINEBC) + ZUNO_FIELD_RESET(ZUNO_ARITH_CTRL_CLIPOUT);
   EXPECT_EQ(sum, ZUNO_ARITH_CTRL_RESET);
   EXPECT_EQ(ZUNO_ARITH_MEM_SLOTS, 384u);
+}
+
+TEST(ArithRecordTest, BytesFollowTheRecordLayout)
+{
+  EXPECT_EQ(offsetof(LL_Arithacc_Conf, fshift_x), 1u);
+  EXPECT_EQ(offsetof(LL_Arithacc_Conf, fshift_y), 4u);
+  EXPECT_EQ(offsetof(LL_Arithacc_Conf, shift_res), 6u);
+  EXPECT_EQ(offsetof(LL_Arithacc_Conf, operation), 8u);
+  LL_Arithacc_Conf conf{};
+  conf.fround_y = 1;
+  conf.combinebc = 1;
+  conf.round = 1;
+  conf.dualin = 1;
+  unsigned char bytes[8];
+  std::memcpy(bytes, &conf, sizeof bytes);
+  EXPECT_EQ(bytes[2], 0x01);  // Y flags
+  EXPECT_EQ(bytes[3], 0x01);  // combinebc, clipout
+  EXPECT_EQ(bytes[5], 0x01);  // round, sat, orndmode, obytes
+  EXPECT_EQ(bytes[7], 0x02);  // scalar, dualin
 }
 
 TEST_F(ArithaccTest, ScalarRecordWritesOnlyTheScalarRegisters)

@@ -1,6 +1,7 @@
 // Tests of the convolution accelerator driver: register values, write order, padding split, crops and rejections.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -72,6 +73,14 @@ TEST_F(ConvaccTest, RecordBytesPackFromBitZero)
   EXPECT_EQ(bytes[0], 0xD0);
   EXPECT_EQ(bytes[1], 0x19);
   EXPECT_EQ(bytes[2], 0x40);
+}
+
+TEST(ConvaccRecordTest, BytesFollowTheRecordLayout)
+{
+  EXPECT_EQ(offsetof(LL_Convacc_Conf, fshift), 4u);
+  EXPECT_EQ(offsetof(LL_Convacc_Conf, inshift), 5u);
+  EXPECT_EQ(offsetof(LL_Convacc_Conf, outshift), 6u);
+  EXPECT_EQ(offsetof(LL_Convacc_Conf, width), 8u);
 }
 
 TEST_F(ConvaccTest, WorkedExampleRecordsItsRegisterValuesInOrder)
@@ -229,6 +238,7 @@ TEST_F(ConvaccTest, PaddingSplitsBetweenSamplerAndZeroFrame)
       {"deep mode", 1, 2, 0, 0, 3, 3, 3, true, false, 0, 0x00, 0x00000603},
       {"stride-2 mode", 0, 0, 2, 1, 3, 3, 1, false, true, 0, 0x00, 0x01020000},
       {"zero frame wraps at 8 bits", 200, 0, 0, 0, 3, 3, 2, false, false, 0, 0x02, 0x0000008C},
+      {"kernel 0 pads nothing itself", 1, 0, 1, 0, 0, 0, 1, false, false, 0, 0x00, 0x00010001},
   };
   for (const Row &row : rows) {
     SCOPED_TRACE(row.name);

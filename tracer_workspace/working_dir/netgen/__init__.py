@@ -1,0 +1,1 @@
+"""Generator of the trace sources and memory-pool tables of the example networks."""

@@ -886,9 +886,9 @@ extern "C" {
 #define ZUNO_ARITH_OP_SIGN_X 0x33u
 #define ZUNO_ARITH_OP_CLIP 0x37u
 
-/* Coefficient memory: 8-byte slots from page + 0x400 to the end of the page. With address
-   translation on, slots 0 to 383 are written; with it off, the memory's upper part is reached
-   again through slots 256 to 383, which gives 512 coefficients in all. */
+/* Coefficient memory window: 8-byte slots from page + 0x400 to the end of the page. With
+   TRANSLATEADDR on, coefficients 0 to 383 go to slots 0 to 383; with it off, coefficients 384 to
+   511 go to slots 256 to 383. */
 #define ZUNO_ARITH_MEM_OFFSET 0x400u
 #define ZUNO_ARITH_MEM_SLOT_SIZE 8u
 #define ZUNO_ARITH_MEM_SLOTS ((ZUNO_PAGE_SIZE - ZUNO_ARITH_MEM_OFFSET) / ZUNO_ARITH_MEM_SLOT_SIZE)

@@ -158,11 +158,12 @@ static void write_coefficients(int i, const LL_Arithacc_Conf *conf, uint32_t cou
       c = 0u - c;
     }
     if (conf->combinebc) {
+      /* A combined element carries b in its high half and c in its low half. */
       b = c >> 16;
       c &= 0xFFFFu;
     }
     if (slot == ZUNO_ARITH_MEM_SLOTS) {
-      /* The memory's upper part is reached again through the last slots with translation off. */
+      /* Coefficients 384 to 511 go to slots 256 to 383 with translation off. */
       set_translation(i, 0u);
       slot = ZUNO_ARITH_MEM_UNTRANSLATED_SLOT;
     }

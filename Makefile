@@ -1,5 +1,5 @@
 # Set-up, build and tests in two commands: `make run` and `make check`.
-.PHONY: all bootstrap build run check check-host check-sanitize check-m55 clean
+.PHONY: all bootstrap build run check check-host check-sanitize check-m55 bench clean
 
 all: build
 
@@ -10,8 +10,11 @@ build: bootstrap
 	cmake --preset host
 	cmake --build --preset host
 
-run: build
-	@echo "make run: the example network arrives with its own change; nothing to run yet."
+# Builds the example network's trace program, runs it in its work directory and summarises the blobs.
+run: bootstrap
+	cmake --preset host
+	cmake --build --preset host --target run_face_detection
+	@python3 scripts/ec_blob_summary.py build/host/tracer_workspace/working_dir/run/face_detection face_detection
 
 check-host: bootstrap
 	cmake --preset host
@@ -29,6 +32,12 @@ check-m55: bootstrap
 	ctest --preset m55
 
 check: check-host check-sanitize check-m55
+
+# Performance benchmarks, optimised build; not part of `make check`.
+bench: bootstrap
+	cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DZUNO_BUILD_BENCH=ON -DZUNO_BUILD_TESTS=OFF
+	cmake --build build/bench --parallel 2 --target optimize_bench
+	build/bench/bench/optimize_bench
 
 clean:
 	rm -rf build

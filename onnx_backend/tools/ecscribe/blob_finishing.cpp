@@ -41,13 +41,10 @@ void FinishBlob(std::string const& blob_name, mpool_reloc_info_t const* pools)
     tracer.ToAsmFile("debug_" + blob_name + ".s");
 
     std::unique_ptr<EpochController::Binary const> const binary = tracer.ToBinary();
-    if (!binary->GetRelocTable().empty()) {
-        blobs_info.push_back(ClassifyRelocations(blob_name, *binary, pools));
-    } else {
-        blobs_info.emplace_back(blob_name);
-    }
+    bool const relocatable = !binary->GetRelocTable().empty();
+    blobs_info.push_back(relocatable ? ClassifyRelocations(blob_name, *binary, pools) : blob_info(blob_name));
     try {
-        if (!binary->GetRelocTable().empty()) {
+        if (relocatable) {
             WriteRelocatableBlobSection(os, blobs_info.back(), *binary, pools);
         } else {
             WritePlainBlobSection(os, blob_name, *binary);

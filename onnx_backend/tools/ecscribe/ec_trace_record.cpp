@@ -1,7 +1,7 @@
 // The ec_trace_* entry points: each call appends the instructions of one recorded access to the blob's program.
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
-#include <limits>
 #include <string>
 
 #include "blob_finishing.h"

@@ -1,0 +1,2 @@
+// Tests of the semantic comparison of EC programs.
+#include <gtest/gtest.h>

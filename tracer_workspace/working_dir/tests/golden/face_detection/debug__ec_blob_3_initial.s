@@ -1,0 +1,11552 @@
+;; Start Blob '_ec_blob_3'
+;; Start Epoch 3
+label 0x3
+;; End Epoch 3
+;; Start Epoch 4
+label 0x4
+writefield 0 4 [10] 0x1
+write 15 0 0x100034
+write 15 4 0x10634404
+write 15 5 0x800180
+write 15 2 0x10030303
+write 15 10 0x0
+write 15 3 0x2211
+write 15 6 0x17f0000
+write 15 7 0x7f0000
+write 15 13 0x0
+writefield 0 4 [18] 0x1
+write 23 0 0x8000000
+write 23 0 0x6000fc
+write 23 13 0x400040
+write 23 2 0x38000
+write 23 7 0x0
+write 23 8 0x0
+write 23 12 0x0
+write 23 3 0x0
+write 23 4 0xf
+write 23 5 0xffff
+write 23 6 0xffff
+write 23 10 0x1
+write 23 9 0x7c403f1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 23 11 0x1
+write 23 256 0x5e
+write 23 257 0x70
+write 23 258 0x7a
+write 23 259 0x71e
+write 23 260 0x68
+write 23 261 0xfe75
+write 23 262 0x46
+write 23 263 0xfbac
+write 23 264 0x70
+write 23 265 0xfe99
+write 23 266 0x6e
+write 23 267 0xff57
+write 23 268 0x70
+write 23 269 0x688
+write 23 270 0x4e
+write 23 271 0x778
+write 23 272 0x6e
+write 23 273 0xf9c9
+write 23 274 0x66
+write 23 275 0x5e6
+write 23 276 0x6f
+write 23 277 0x731
+write 23 278 0x42
+write 23 279 0xfff2
+write 23 280 0x48
+write 23 281 0x6f4
+write 23 282 0x6a
+write 23 283 0x2c0
+write 23 284 0x66
+write 23 285 0xfc3e
+write 23 286 0x6b
+write 23 287 0x6ed
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [4] 0x1
+write 9 0 0x80004
+write 9 2 0x90000000
+write 9 3 0x800080
+write 9 4 0x30003
+write 9 8 0x0
+write 9 7 0x0
+write 9 6 0x0
+write 9 12 0x6
+write 9 12 0x7
+write 9 14 0x9000bfff
+write 9 13 0x1
+write 9 9 0x24
+write 9 5 0x180
+write 9 18 0x68
+write 9 10 0x100000
+write 9 17 0x0
+writefield 0 4 [5] 0x1
+write 10 0 0x80104
+write 10 2 0x71000000
+write 10 3 0x1b0
+write 10 8 0x0
+write 10 7 0x0
+write 10 6 0x0
+write 10 12 0x6
+write 10 12 0x7
+write 10 14 0x710001af
+write 10 13 0x1
+write 10 9 0x24
+write 10 5 0x0
+write 10 18 0x68
+write 10 10 0x100000
+write 10 17 0x0
+writefield 0 4 [6] 0x1
+write 11 0 0x8000c
+write 11 2 0x34100000
+write 11 3 0x400040
+write 11 4 0x100010
+write 11 8 0x0
+write 11 7 0x0
+write 11 6 0x0
+write 11 12 0x6
+write 11 12 0x7
+write 11 14 0x3410ffff
+write 11 13 0x1
+write 11 9 0x24
+write 11 5 0x400
+write 11 18 0x58
+write 11 10 0x100000
+write 11 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 12 0x9
+write 4 13 0xb
+write 4 30 0x15
+write 4 28 0x25
+write 4 8 0x21
+write 15 0 0x100035
+writefield 23 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 11 0 [0] 0x1
+writefield 9 0 [0] 0x1
+writefield 10 0 [0] 0x1
+poll 11 0 [31] 0x0 100
+write 4 12 0x0
+write 4 13 0x0
+write 4 30 0x0
+write 4 28 0x0
+write 4 8 0x0
+write 15 0 0x2
+poll 15 0 [1] 0x0 100
+write 15 0 0x40000000
+poll 15 0 [30] 0x0 100
+writefield 0 4 [10] 0x0
+write 23 0 0x8000002
+poll 23 0 [1] 0x0 100
+write 23 0 0x48000000
+poll 23 0 [30] 0x0 100
+writefield 0 4 [18] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 11 0 0x2
+poll 11 0 [1] 0x0 100
+write 11 0 0x40000000
+poll 11 0 [30] 0x0 100
+writefield 0 4 [6] 0x0
+write 9 0 0x2
+poll 9 0 [1] 0x0 100
+write 9 0 0x40000000
+poll 9 0 [30] 0x0 100
+writefield 0 4 [4] 0x0
+write 10 0 0x2
+poll 10 0 [1] 0x0 100
+write 10 0 0x40000000
+poll 10 0 [30] 0x0 100
+writefield 0 4 [5] 0x0
+;; End Epoch 4
+;; Start Epoch 5
+label 0x5
+writefield 0 4 [11] 0x1
+write 16 0 0x100034
+write 16 4 0x10634404
+write 16 5 0x400400
+write 16 2 0x10100303
+write 16 10 0x0
+write 16 3 0x1155
+write 16 6 0xffff0000
+write 16 7 0xffff0000
+write 16 13 0x0
+writefield 0 4 [19] 0x1
+write 24 0 0x8000000
+write 24 0 0x6000fc
+write 24 13 0x400040
+write 24 2 0x38000
+write 24 7 0x0
+write 24 8 0x0
+write 24 12 0x0
+write 24 3 0x0
+write 24 4 0xf
+write 24 5 0xffff
+write 24 6 0xffff
+write 24 10 0x1
+write 24 9 0x7c403f1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 24 11 0x1
+write 24 256 0x7f
+write 24 257 0x1e8
+write 24 258 0x62
+write 24 259 0xf85b
+write 24 260 0x41
+write 24 261 0x8a
+write 24 262 0x78
+write 24 263 0x609
+write 24 264 0x50
+write 24 265 0xfb28
+write 24 266 0x67
+write 24 267 0xfca1
+write 24 268 0x79
+write 24 269 0xfd41
+write 24 270 0x64
+write 24 271 0x7a1
+write 24 272 0x6f
+write 24 273 0x272
+write 24 274 0x4c
+write 24 275 0xf8be
+write 24 276 0x59
+write 24 277 0xfd4e
+write 24 278 0x71
+write 24 279 0xf95d
+write 24 280 0x64
+write 24 281 0x260
+write 24 282 0x42
+write 24 283 0xa0
+write 24 284 0x40
+write 24 285 0xfbed
+write 24 286 0x7d
+write 24 287 0x45e
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [0] 0x1
+write 5 0 0x80004
+write 5 2 0x34100000
+write 5 3 0x400040
+write 5 4 0x100010
+write 5 8 0x0
+write 5 7 0x0
+write 5 6 0x0
+write 5 12 0x6
+write 5 12 0x7
+write 5 14 0x3410ffff
+write 5 13 0x1
+write 5 9 0x24
+write 5 5 0x400
+write 5 18 0x68
+write 5 10 0x100000
+write 5 17 0x0
+writefield 0 4 [1] 0x1
+write 6 0 0x80104
+write 6 2 0x710001c0
+write 6 3 0x900
+write 6 8 0x0
+write 6 7 0x0
+write 6 6 0x0
+write 6 12 0x6
+write 6 12 0x7
+write 6 14 0x71000abf
+write 6 13 0x1
+write 6 9 0x24
+write 6 5 0x0
+write 6 18 0x68
+write 6 10 0x100000
+write 6 17 0x0
+writefield 0 4 [2] 0x1
+write 7 0 0x8000c
+write 7 2 0x34110000
+write 7 3 0x400040
+write 7 4 0x100010
+write 7 8 0x0
+write 7 7 0x0
+write 7 6 0x0
+write 7 12 0x6
+write 7 12 0x7
+write 7 14 0x3411ffff
+write 7 13 0x1
+write 7 9 0x24
+write 7 5 0x400
+write 7 18 0x58
+write 7 10 0x100000
+write 7 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 15 0x1
+write 4 16 0x3
+write 4 32 0x17
+write 4 29 0x27
+write 4 4 0x23
+write 16 0 0x100035
+writefield 24 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 7 0 [0] 0x1
+writefield 5 0 [0] 0x1
+writefield 6 0 [0] 0x1
+poll 7 0 [31] 0x0 100
+write 4 15 0x0
+write 4 16 0x0
+write 4 32 0x0
+write 4 29 0x0
+write 4 4 0x0
+write 16 0 0x2
+poll 16 0 [1] 0x0 100
+write 16 0 0x40000000
+poll 16 0 [30] 0x0 100
+writefield 0 4 [11] 0x0
+write 24 0 0x8000002
+poll 24 0 [1] 0x0 100
+write 24 0 0x48000000
+poll 24 0 [30] 0x0 100
+writefield 0 4 [19] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 7 0 0x2
+poll 7 0 [1] 0x0 100
+write 7 0 0x40000000
+poll 7 0 [30] 0x0 100
+writefield 0 4 [2] 0x0
+write 5 0 0x2
+poll 5 0 [1] 0x0 100
+write 5 0 0x40000000
+poll 5 0 [30] 0x0 100
+writefield 0 4 [0] 0x0
+write 6 0 0x2
+poll 6 0 [1] 0x0 100
+write 6 0 0x40000000
+poll 6 0 [30] 0x0 100
+writefield 0 4 [1] 0x0
+;; End Epoch 5
+;; Start Epoch 6
+label 0x6
+writefield 0 4 [12] 0x1
+write 17 0 0x100034
+write 17 4 0x10634404
+write 17 5 0x400400
+write 17 2 0x18100303
+write 17 10 0x0
+write 17 3 0x1155
+write 17 6 0xffff0000
+write 17 7 0xffff0000
+write 17 13 0x0
+writefield 0 4 [20] 0x1
+write 25 0 0x8000000
+write 25 0 0x6000fc
+write 25 13 0x400040
+write 25 2 0x38000
+write 25 7 0x0
+write 25 8 0x0
+write 25 12 0x0
+write 25 3 0x0
+write 25 4 0x17
+write 25 5 0x17fff
+write 25 6 0x17fff
+write 25 10 0x1
+write 25 9 0x7a403e9
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 25 11 0x1
+write 25 256 0x5f
+write 25 257 0xf89a
+write 25 258 0x6d
+write 25 259 0x732
+write 25 260 0x59
+write 25 261 0xfdf7
+write 25 262 0x52
+write 25 263 0x74a
+write 25 264 0x59
+write 25 265 0x53d
+write 25 266 0x58
+write 25 267 0xfd9a
+write 25 268 0x7d
+write 25 269 0x578
+write 25 270 0x4c
+write 25 271 0xf4
+write 25 272 0x59
+write 25 273 0x4fe
+write 25 274 0x5d
+write 25 275 0xfdfc
+write 25 276 0x55
+write 25 277 0x73e
+write 25 278 0x6d
+write 25 279 0xb7
+write 25 280 0x72
+write 25 281 0xfeb0
+write 25 282 0x70
+write 25 283 0xfc20
+write 25 284 0x53
+write 25 285 0x5f8
+write 25 286 0x74
+write 25 287 0xfa42
+write 25 288 0x73
+write 25 289 0x121
+write 25 290 0x43
+write 25 291 0xfb86
+write 25 292 0x7d
+write 25 293 0xfc09
+write 25 294 0x68
+write 25 295 0x785
+write 25 296 0x64
+write 25 297 0xfe70
+write 25 298 0x78
+write 25 299 0xfd36
+write 25 300 0x79
+write 25 301 0x579
+write 25 302 0x46
+write 25 303 0xfa3e
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [3] 0x1
+write 8 0 0x80004
+write 8 2 0x34110000
+write 8 3 0x400040
+write 8 4 0x100010
+write 8 8 0x0
+write 8 7 0x0
+write 8 6 0x0
+write 8 12 0x6
+write 8 12 0x7
+write 8 14 0x3411ffff
+write 8 13 0x1
+write 8 9 0x24
+write 8 5 0x400
+write 8 18 0x68
+write 8 10 0x100000
+write 8 17 0x0
+writefield 0 4 [4] 0x1
+write 9 0 0x80104
+write 9 2 0x71000ac0
+write 9 3 0xd80
+write 9 8 0x0
+write 9 7 0x0
+write 9 6 0x0
+write 9 12 0x6
+write 9 12 0x7
+write 9 14 0x7100183f
+write 9 13 0x1
+write 9 9 0x24
+write 9 5 0x0
+write 9 18 0x68
+write 9 10 0x100000
+write 9 17 0x0
+writefield 0 4 [5] 0x1
+write 10 0 0x8000c
+write 10 2 0x34120000
+write 10 3 0x400040
+write 10 4 0x180018
+write 10 8 0x0
+write 10 7 0x0
+write 10 6 0x0
+write 10 12 0x6
+write 10 12 0x7
+write 10 14 0x34137fff
+write 10 13 0x1
+write 10 9 0x24
+write 10 5 0x600
+write 10 18 0x58
+write 10 10 0x100000
+write 10 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 18 0x7
+write 4 19 0x9
+write 4 34 0x19
+write 4 28 0x29
+write 4 7 0x21
+write 17 0 0x100035
+writefield 25 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 10 0 [0] 0x1
+writefield 8 0 [0] 0x1
+writefield 9 0 [0] 0x1
+poll 10 0 [31] 0x0 100
+write 4 18 0x0
+write 4 19 0x0
+write 4 34 0x0
+write 4 28 0x0
+write 4 7 0x0
+write 17 0 0x2
+poll 17 0 [1] 0x0 100
+write 17 0 0x40000000
+poll 17 0 [30] 0x0 100
+writefield 0 4 [12] 0x0
+write 25 0 0x8000002
+poll 25 0 [1] 0x0 100
+write 25 0 0x48000000
+poll 25 0 [30] 0x0 100
+writefield 0 4 [20] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 10 0 0x2
+poll 10 0 [1] 0x0 100
+write 10 0 0x40000000
+poll 10 0 [30] 0x0 100
+writefield 0 4 [5] 0x0
+write 8 0 0x2
+poll 8 0 [1] 0x0 100
+write 8 0 0x40000000
+poll 8 0 [30] 0x0 100
+writefield 0 4 [3] 0x0
+write 9 0 0x2
+poll 9 0 [1] 0x0 100
+write 9 0 0x40000000
+poll 9 0 [30] 0x0 100
+writefield 0 4 [4] 0x0
+;; End Epoch 6
+;; Start Epoch 7
+label 0x7
+writefield 0 4 [13] 0x1
+write 18 0 0x100034
+write 18 4 0x10634404
+write 18 5 0x400600
+write 18 2 0x20180303
+write 18 10 0x0
+write 18 3 0x2211
+write 18 6 0x5ff0000
+write 18 7 0x3f0000
+write 18 13 0x0
+writefield 0 4 [21] 0x1
+write 26 0 0x8000000
+write 26 0 0x6000fc
+write 26 13 0x400040
+write 26 2 0x38000
+write 26 7 0x0
+write 26 8 0x0
+write 26 12 0x0
+write 26 3 0x0
+write 26 4 0x1f
+write 26 5 0x7fff
+write 26 6 0x7fff
+write 26 10 0x1
+write 26 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 26 11 0x1
+write 26 256 0x5a
+write 26 257 0x54
+write 26 258 0x53
+write 26 259 0xf9e3
+write 26 260 0x5b
+write 26 261 0x4b9
+write 26 262 0x44
+write 26 263 0x55d
+write 26 264 0x7d
+write 26 265 0xbe
+write 26 266 0x72
+write 26 267 0x54b
+write 26 268 0x63
+write 26 269 0x298
+write 26 270 0x5d
+write 26 271 0xfdb6
+write 26 272 0x45
+write 26 273 0xfe98
+write 26 274 0x61
+write 26 275 0xfd59
+write 26 276 0x46
+write 26 277 0x68b
+write 26 278 0x66
+write 26 279 0x3bf
+write 26 280 0x4b
+write 26 281 0x6b4
+write 26 282 0x4d
+write 26 283 0xfb27
+write 26 284 0x42
+write 26 285 0x268
+write 26 286 0x65
+write 26 287 0xf963
+write 26 288 0x6e
+write 26 289 0xffef
+write 26 290 0x5c
+write 26 291 0x3f5
+write 26 292 0x61
+write 26 293 0xf9fd
+write 26 294 0x60
+write 26 295 0x27c
+write 26 296 0x61
+write 26 297 0xfc50
+write 26 298 0x5f
+write 26 299 0xfa97
+write 26 300 0x40
+write 26 301 0xfd7b
+write 26 302 0x61
+write 26 303 0xfb78
+write 26 304 0x56
+write 26 305 0xfee4
+write 26 306 0x66
+write 26 307 0x3f6
+write 26 308 0x63
+write 26 309 0x565
+write 26 310 0x5a
+write 26 311 0xf9f5
+write 26 312 0x4b
+write 26 313 0x457
+write 26 314 0x61
+write 26 315 0xf963
+write 26 316 0x49
+write 26 317 0x5ac
+write 26 318 0x7d
+write 26 319 0xf974
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [6] 0x1
+write 11 0 0x80004
+write 11 2 0x34120000
+write 11 3 0x400040
+write 11 4 0x180018
+write 11 8 0x0
+write 11 7 0x0
+write 11 6 0x0
+write 11 12 0x6
+write 11 12 0x7
+write 11 14 0x34137fff
+write 11 13 0x1
+write 11 9 0x24
+write 11 5 0x600
+write 11 18 0x68
+write 11 10 0x100000
+write 11 17 0x0
+writefield 0 4 [7] 0x1
+write 12 0 0x80104
+write 12 2 0x71001840
+write 12 3 0x1b00
+write 12 8 0x0
+write 12 7 0x0
+write 12 6 0x0
+write 12 12 0x6
+write 12 12 0x7
+write 12 14 0x7100333f
+write 12 13 0x1
+write 12 9 0x24
+write 12 5 0x0
+write 12 18 0x68
+write 12 10 0x100000
+write 12 17 0x0
+writefield 0 4 [8] 0x1
+write 13 0 0x8000c
+write 13 2 0x34080000
+write 13 3 0x200020
+write 13 4 0x200020
+write 13 8 0x0
+write 13 7 0x0
+write 13 6 0x0
+write 13 12 0x6
+write 13 12 0x7
+write 13 14 0x34087fff
+write 13 13 0x1
+write 13 9 0x24
+write 13 5 0x400
+write 13 18 0x58
+write 13 10 0x100000
+write 13 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 21 0xd
+write 4 22 0xf
+write 4 36 0x1b
+write 4 29 0x2b
+write 4 10 0x23
+write 18 0 0x100035
+writefield 26 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 13 0 [0] 0x1
+writefield 11 0 [0] 0x1
+writefield 12 0 [0] 0x1
+poll 13 0 [31] 0x0 100
+write 4 21 0x0
+write 4 22 0x0
+write 4 36 0x0
+write 4 29 0x0
+write 4 10 0x0
+write 18 0 0x2
+poll 18 0 [1] 0x0 100
+write 18 0 0x40000000
+poll 18 0 [30] 0x0 100
+writefield 0 4 [13] 0x0
+write 26 0 0x8000002
+poll 26 0 [1] 0x0 100
+write 26 0 0x48000000
+poll 26 0 [30] 0x0 100
+writefield 0 4 [21] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 13 0 0x2
+poll 13 0 [1] 0x0 100
+write 13 0 0x40000000
+poll 13 0 [30] 0x0 100
+writefield 0 4 [8] 0x0
+write 11 0 0x2
+poll 11 0 [1] 0x0 100
+write 11 0 0x40000000
+poll 11 0 [30] 0x0 100
+writefield 0 4 [6] 0x0
+write 12 0 0x2
+poll 12 0 [1] 0x0 100
+write 12 0 0x40000000
+poll 12 0 [30] 0x0 100
+writefield 0 4 [7] 0x0
+;; End Epoch 7
+;; Start Epoch 8
+label 0x8
+writefield 0 4 [10] 0x1
+write 15 0 0x100034
+write 15 4 0x10634404
+write 15 5 0x200400
+write 15 2 0x20200303
+write 15 10 0x0
+write 15 3 0x1155
+write 15 6 0xffff0000
+write 15 7 0xffff0000
+write 15 13 0x0
+writefield 0 4 [18] 0x1
+write 23 0 0x8000000
+write 23 0 0x6000fc
+write 23 13 0x400040
+write 23 2 0x38000
+write 23 7 0x0
+write 23 8 0x0
+write 23 12 0x0
+write 23 3 0x0
+write 23 4 0x1f
+write 23 5 0x7fff
+write 23 6 0x7fff
+write 23 10 0x1
+write 23 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 23 11 0x1
+write 23 256 0x44
+write 23 257 0xfa9e
+write 23 258 0x48
+write 23 259 0x2c6
+write 23 260 0x63
+write 23 261 0x450
+write 23 262 0x59
+write 23 263 0xfad0
+write 23 264 0x65
+write 23 265 0xfe62
+write 23 266 0x58
+write 23 267 0x5f4
+write 23 268 0x40
+write 23 269 0x7d9
+write 23 270 0x7e
+write 23 271 0x625
+write 23 272 0x40
+write 23 273 0xfb39
+write 23 274 0x66
+write 23 275 0x16
+write 23 276 0x50
+write 23 277 0x217
+write 23 278 0x7e
+write 23 279 0xed
+write 23 280 0x46
+write 23 281 0x2f
+write 23 282 0x79
+write 23 283 0xfa90
+write 23 284 0x45
+write 23 285 0x6d7
+write 23 286 0x45
+write 23 287 0xf849
+write 23 288 0x68
+write 23 289 0xe6
+write 23 290 0x55
+write 23 291 0x608
+write 23 292 0x6f
+write 23 293 0xfec3
+write 23 294 0x49
+write 23 295 0xff53
+write 23 296 0x6d
+write 23 297 0x4cd
+write 23 298 0x79
+write 23 299 0x656
+write 23 300 0x65
+write 23 301 0xf9ad
+write 23 302 0x4a
+write 23 303 0xfe56
+write 23 304 0x46
+write 23 305 0xfeba
+write 23 306 0x55
+write 23 307 0xff94
+write 23 308 0x78
+write 23 309 0x2e1
+write 23 310 0x47
+write 23 311 0x4f
+write 23 312 0x74
+write 23 313 0xfc1e
+write 23 314 0x52
+write 23 315 0x261
+write 23 316 0x7b
+write 23 317 0xf91c
+write 23 318 0x4e
+write 23 319 0xf868
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [0] 0x1
+write 5 0 0x80104
+write 5 2 0x71003340
+write 5 3 0x2400
+write 5 8 0x0
+write 5 7 0x0
+write 5 6 0x0
+write 5 12 0x6
+write 5 12 0x7
+write 5 14 0x7100573f
+write 5 13 0x1
+write 5 9 0x24
+write 5 5 0x0
+write 5 18 0x68
+write 5 10 0x100000
+write 5 17 0x0
+writefield 0 4 [1] 0x1
+write 6 0 0x8000c
+write 6 2 0x34200000
+write 6 3 0x200020
+write 6 4 0x200020
+write 6 8 0x0
+write 6 7 0x0
+write 6 6 0x0
+write 6 12 0x6
+write 6 12 0x7
+write 6 14 0x34207fff
+write 6 13 0x1
+write 6 9 0x24
+write 6 5 0x400
+write 6 18 0x58
+write 6 10 0x100000
+write 6 17 0x0
+writefield 0 4 [9] 0x1
+write 14 0 0x80004
+write 14 2 0x34080000
+write 14 3 0x200020
+write 14 4 0x200020
+write 14 8 0x0
+write 14 7 0x0
+write 14 6 0x0
+write 14 12 0x6
+write 14 12 0x7
+write 14 14 0x34087fff
+write 14 13 0x1
+write 14 9 0x24
+write 14 5 0x400
+write 14 18 0x68
+write 14 10 0x100000
+write 14 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 12 0x13
+write 4 13 0x1
+write 4 30 0x15
+write 4 28 0x25
+write 4 3 0x21
+write 15 0 0x100035
+writefield 23 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 6 0 [0] 0x1
+writefield 14 0 [0] 0x1
+writefield 5 0 [0] 0x1
+poll 6 0 [31] 0x0 100
+write 4 12 0x0
+write 4 13 0x0
+write 4 30 0x0
+write 4 28 0x0
+write 4 3 0x0
+write 15 0 0x2
+poll 15 0 [1] 0x0 100
+write 15 0 0x40000000
+poll 15 0 [30] 0x0 100
+writefield 0 4 [10] 0x0
+write 23 0 0x8000002
+poll 23 0 [1] 0x0 100
+write 23 0 0x48000000
+poll 23 0 [30] 0x0 100
+writefield 0 4 [18] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 6 0 0x2
+poll 6 0 [1] 0x0 100
+write 6 0 0x40000000
+poll 6 0 [30] 0x0 100
+writefield 0 4 [1] 0x0
+write 14 0 0x2
+poll 14 0 [1] 0x0 100
+write 14 0 0x40000000
+poll 14 0 [30] 0x0 100
+writefield 0 4 [9] 0x0
+write 5 0 0x2
+poll 5 0 [1] 0x0 100
+write 5 0 0x40000000
+poll 5 0 [30] 0x0 100
+writefield 0 4 [0] 0x0
+;; End Epoch 8
+;; Start Epoch 9
+label 0x9
+writefield 0 4 [11] 0x1
+write 16 0 0x100034
+write 16 4 0x10634404
+write 16 5 0x200400
+write 16 2 0x20200303
+write 16 10 0x0
+write 16 3 0x1155
+write 16 6 0xffff0000
+write 16 7 0xffff0000
+write 16 13 0x0
+writefield 0 4 [19] 0x1
+write 24 0 0x8000000
+write 24 0 0x6000fc
+write 24 13 0x400040
+write 24 2 0x38000
+write 24 7 0x0
+write 24 8 0x0
+write 24 12 0x0
+write 24 3 0x0
+write 24 4 0x1f
+write 24 5 0x7fff
+write 24 6 0x7fff
+write 24 10 0x1
+write 24 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 24 11 0x1
+write 24 256 0x67
+write 24 257 0xfb9c
+write 24 258 0x5f
+write 24 259 0xf891
+write 24 260 0x50
+write 24 261 0xfb01
+write 24 262 0x60
+write 24 263 0xfafb
+write 24 264 0x4b
+write 24 265 0x35b
+write 24 266 0x44
+write 24 267 0xfad6
+write 24 268 0x64
+write 24 269 0xd0
+write 24 270 0x59
+write 24 271 0x1b
+write 24 272 0x75
+write 24 273 0xfe1c
+write 24 274 0x5a
+write 24 275 0x21a
+write 24 276 0x49
+write 24 277 0x4b3
+write 24 278 0x65
+write 24 279 0x2cf
+write 24 280 0x5f
+write 24 281 0xfb23
+write 24 282 0x6c
+write 24 283 0x3f0
+write 24 284 0x40
+write 24 285 0xfacf
+write 24 286 0x7d
+write 24 287 0xfcb6
+write 24 288 0x4d
+write 24 289 0x5e
+write 24 290 0x6f
+write 24 291 0xf980
+write 24 292 0x4f
+write 24 293 0xfed5
+write 24 294 0x67
+write 24 295 0xfdd8
+write 24 296 0x42
+write 24 297 0x42
+write 24 298 0x7e
+write 24 299 0x6ca
+write 24 300 0x44
+write 24 301 0x724
+write 24 302 0x72
+write 24 303 0xff22
+write 24 304 0x4b
+write 24 305 0x694
+write 24 306 0x5d
+write 24 307 0x1de
+write 24 308 0x56
+write 24 309 0x6d8
+write 24 310 0x61
+write 24 311 0x478
+write 24 312 0x53
+write 24 313 0xfd4c
+write 24 314 0x4f
+write 24 315 0xfb9e
+write 24 316 0x4f
+write 24 317 0x679
+write 24 318 0x4e
+write 24 319 0xfeca
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [2] 0x1
+write 7 0 0x80004
+write 7 2 0x34200000
+write 7 3 0x200020
+write 7 4 0x200020
+write 7 8 0x0
+write 7 7 0x0
+write 7 6 0x0
+write 7 12 0x6
+write 7 12 0x7
+write 7 14 0x34207fff
+write 7 13 0x1
+write 7 9 0x24
+write 7 5 0x400
+write 7 18 0x68
+write 7 10 0x100000
+write 7 17 0x0
+writefield 0 4 [3] 0x1
+write 8 0 0x80104
+write 8 2 0x71005740
+write 8 3 0x2400
+write 8 8 0x0
+write 8 7 0x0
+write 8 6 0x0
+write 8 12 0x6
+write 8 12 0x7
+write 8 14 0x71007b3f
+write 8 13 0x1
+write 8 9 0x24
+write 8 5 0x0
+write 8 18 0x68
+write 8 10 0x100000
+write 8 17 0x0
+writefield 0 4 [4] 0x1
+write 9 0 0x8000c
+write 9 2 0x34270000
+write 9 3 0x200020
+write 9 4 0x200020
+write 9 8 0x0
+write 9 7 0x0
+write 9 6 0x0
+write 9 12 0x6
+write 9 12 0x7
+write 9 14 0x34277fff
+write 9 13 0x1
+write 9 9 0x24
+write 9 5 0x400
+write 9 18 0x58
+write 9 10 0x100000
+write 9 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 15 0x5
+write 4 16 0x7
+write 4 32 0x17
+write 4 29 0x27
+write 4 6 0x23
+write 16 0 0x100035
+writefield 24 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 9 0 [0] 0x1
+writefield 7 0 [0] 0x1
+writefield 8 0 [0] 0x1
+poll 9 0 [31] 0x0 100
+write 4 15 0x0
+write 4 16 0x0
+write 4 32 0x0
+write 4 29 0x0
+write 4 6 0x0
+write 16 0 0x2
+poll 16 0 [1] 0x0 100
+write 16 0 0x40000000
+poll 16 0 [30] 0x0 100
+writefield 0 4 [11] 0x0
+write 24 0 0x8000002
+poll 24 0 [1] 0x0 100
+write 24 0 0x48000000
+poll 24 0 [30] 0x0 100
+writefield 0 4 [19] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 9 0 0x2
+poll 9 0 [1] 0x0 100
+write 9 0 0x40000000
+poll 9 0 [30] 0x0 100
+writefield 0 4 [4] 0x0
+write 7 0 0x2
+poll 7 0 [1] 0x0 100
+write 7 0 0x40000000
+poll 7 0 [30] 0x0 100
+writefield 0 4 [2] 0x0
+write 8 0 0x2
+poll 8 0 [1] 0x0 100
+write 8 0 0x40000000
+poll 8 0 [30] 0x0 100
+writefield 0 4 [3] 0x0
+;; End Epoch 9
+;; Start Epoch 10
+label 0xa
+writefield 0 4 [12] 0x1
+write 17 0 0x100034
+write 17 4 0x10634404
+write 17 5 0x200400
+write 17 2 0x20200303
+write 17 10 0x0
+write 17 3 0x1155
+write 17 6 0xffff0000
+write 17 7 0xffff0000
+write 17 13 0x0
+writefield 0 4 [20] 0x1
+write 25 0 0x8000000
+write 25 0 0x6000fc
+write 25 13 0x400040
+write 25 2 0x38000
+write 25 7 0x0
+write 25 8 0x0
+write 25 12 0x0
+write 25 3 0x0
+write 25 4 0x1f
+write 25 5 0x7fff
+write 25 6 0x7fff
+write 25 10 0x1
+write 25 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 25 11 0x1
+write 25 256 0x65
+write 25 257 0xf801
+write 25 258 0x58
+write 25 259 0xfcee
+write 25 260 0x67
+write 25 261 0x7f5
+write 25 262 0x72
+write 25 263 0xff0b
+write 25 264 0x7e
+write 25 265 0x220
+write 25 266 0x5d
+write 25 267 0x2f8
+write 25 268 0x63
+write 25 269 0xfd26
+write 25 270 0x66
+write 25 271 0xf81b
+write 25 272 0x47
+write 25 273 0xfedd
+write 25 274 0x5a
+write 25 275 0xff30
+write 25 276 0x42
+write 25 277 0xfc0d
+write 25 278 0x5f
+write 25 279 0xfa37
+write 25 280 0x4f
+write 25 281 0x3d4
+write 25 282 0x70
+write 25 283 0x1c
+write 25 284 0x53
+write 25 285 0xfc12
+write 25 286 0x4a
+write 25 287 0xfc0a
+write 25 288 0x5a
+write 25 289 0x1a
+write 25 290 0x61
+write 25 291 0x72f
+write 25 292 0x4a
+write 25 293 0x2f8
+write 25 294 0x72
+write 25 295 0xfee1
+write 25 296 0x69
+write 25 297 0x43
+write 25 298 0x46
+write 25 299 0xf91f
+write 25 300 0x46
+write 25 301 0x7a5
+write 25 302 0x47
+write 25 303 0xfb14
+write 25 304 0x6c
+write 25 305 0xf883
+write 25 306 0x67
+write 25 307 0xfdde
+write 25 308 0x41
+write 25 309 0xf851
+write 25 310 0x69
+write 25 311 0x394
+write 25 312 0x75
+write 25 313 0xf8b8
+write 25 314 0x75
+write 25 315 0xfa22
+write 25 316 0x7d
+write 25 317 0xffde
+write 25 318 0x5f
+write 25 319 0x2c1
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [5] 0x1
+write 10 0 0x80004
+write 10 2 0x34270000
+write 10 3 0x200020
+write 10 4 0x200020
+write 10 8 0x0
+write 10 7 0x0
+write 10 6 0x0
+write 10 12 0x6
+write 10 12 0x7
+write 10 14 0x34277fff
+write 10 13 0x1
+write 10 9 0x24
+write 10 5 0x400
+write 10 18 0x68
+write 10 10 0x100000
+write 10 17 0x0
+writefield 0 4 [6] 0x1
+write 11 0 0x80104
+write 11 2 0x71007b40
+write 11 3 0x2400
+write 11 8 0x0
+write 11 7 0x0
+write 11 6 0x0
+write 11 12 0x6
+write 11 12 0x7
+write 11 14 0x71009f3f
+write 11 13 0x1
+write 11 9 0x24
+write 11 5 0x0
+write 11 18 0x68
+write 11 10 0x100000
+write 11 17 0x0
+writefield 0 4 [7] 0x1
+write 12 0 0x8000c
+write 12 2 0x342e0000
+write 12 3 0x200020
+write 12 4 0x200020
+write 12 8 0x0
+write 12 7 0x0
+write 12 6 0x0
+write 12 12 0x6
+write 12 12 0x7
+write 12 14 0x342e7fff
+write 12 13 0x1
+write 12 9 0x24
+write 12 5 0x400
+write 12 18 0x58
+write 12 10 0x100000
+write 12 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 18 0xb
+write 4 19 0xd
+write 4 34 0x19
+write 4 28 0x29
+write 4 9 0x21
+write 17 0 0x100035
+writefield 25 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 12 0 [0] 0x1
+writefield 10 0 [0] 0x1
+writefield 11 0 [0] 0x1
+poll 12 0 [31] 0x0 100
+write 4 18 0x0
+write 4 19 0x0
+write 4 34 0x0
+write 4 28 0x0
+write 4 9 0x0
+write 17 0 0x2
+poll 17 0 [1] 0x0 100
+write 17 0 0x40000000
+poll 17 0 [30] 0x0 100
+writefield 0 4 [12] 0x0
+write 25 0 0x8000002
+poll 25 0 [1] 0x0 100
+write 25 0 0x48000000
+poll 25 0 [30] 0x0 100
+writefield 0 4 [20] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 12 0 0x2
+poll 12 0 [1] 0x0 100
+write 12 0 0x40000000
+poll 12 0 [30] 0x0 100
+writefield 0 4 [7] 0x0
+write 10 0 0x2
+poll 10 0 [1] 0x0 100
+write 10 0 0x40000000
+poll 10 0 [30] 0x0 100
+writefield 0 4 [5] 0x0
+write 11 0 0x2
+poll 11 0 [1] 0x0 100
+write 11 0 0x40000000
+poll 11 0 [30] 0x0 100
+writefield 0 4 [6] 0x0
+;; End Epoch 10
+;; Start Epoch 11
+label 0xb
+writefield 0 4 [13] 0x1
+write 18 0 0x100034
+write 18 4 0x10634404
+write 18 5 0x200400
+write 18 2 0x20200303
+write 18 10 0x0
+write 18 3 0x1155
+write 18 6 0xffff0000
+write 18 7 0xffff0000
+write 18 13 0x0
+writefield 0 4 [21] 0x1
+write 26 0 0x8000000
+write 26 0 0x6000fc
+write 26 13 0x400040
+write 26 2 0x38000
+write 26 7 0x0
+write 26 8 0x0
+write 26 12 0x0
+write 26 3 0x0
+write 26 4 0x1f
+write 26 5 0x7fff
+write 26 6 0x7fff
+write 26 10 0x1
+write 26 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 26 11 0x1
+write 26 256 0x7a
+write 26 257 0x21e
+write 26 258 0x54
+write 26 259 0xfb4a
+write 26 260 0x44
+write 26 261 0xffc6
+write 26 262 0x40
+write 26 263 0xfb8e
+write 26 264 0x63
+write 26 265 0x651
+write 26 266 0x43
+write 26 267 0xf9c5
+write 26 268 0x75
+write 26 269 0x214
+write 26 270 0x5e
+write 26 271 0xff3d
+write 26 272 0x56
+write 26 273 0xf8a9
+write 26 274 0x74
+write 26 275 0x40
+write 26 276 0x62
+write 26 277 0xffef
+write 26 278 0x7d
+write 26 279 0x33a
+write 26 280 0x4b
+write 26 281 0x134
+write 26 282 0x5a
+write 26 283 0xfc7d
+write 26 284 0x4a
+write 26 285 0xfab8
+write 26 286 0x5d
+write 26 287 0xf8fb
+write 26 288 0x70
+write 26 289 0xfdb9
+write 26 290 0x6d
+write 26 291 0xfc67
+write 26 292 0x45
+write 26 293 0xfab1
+write 26 294 0x61
+write 26 295 0x3d1
+write 26 296 0x4c
+write 26 297 0xffd3
+write 26 298 0x45
+write 26 299 0xffc2
+write 26 300 0x44
+write 26 301 0x327
+write 26 302 0x64
+write 26 303 0xfc22
+write 26 304 0x75
+write 26 305 0xf95b
+write 26 306 0x77
+write 26 307 0xf9e3
+write 26 308 0x5a
+write 26 309 0x34c
+write 26 310 0x53
+write 26 311 0x5e2
+write 26 312 0x6d
+write 26 313 0x4cc
+write 26 314 0x56
+write 26 315 0x601
+write 26 316 0x71
+write 26 317 0x193
+write 26 318 0x43
+write 26 319 0xfcb4
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [0] 0x1
+write 5 0 0x8000c
+write 5 2 0x34350000
+write 5 3 0x200020
+write 5 4 0x200020
+write 5 8 0x0
+write 5 7 0x0
+write 5 6 0x0
+write 5 12 0x6
+write 5 12 0x7
+write 5 14 0x34357fff
+write 5 13 0x1
+write 5 9 0x24
+write 5 5 0x400
+write 5 18 0x58
+write 5 10 0x100000
+write 5 17 0x0
+writefield 0 4 [8] 0x1
+write 13 0 0x80004
+write 13 2 0x342e0000
+write 13 3 0x200020
+write 13 4 0x200020
+write 13 8 0x0
+write 13 7 0x0
+write 13 6 0x0
+write 13 12 0x6
+write 13 12 0x7
+write 13 14 0x342e7fff
+write 13 13 0x1
+write 13 9 0x24
+write 13 5 0x400
+write 13 18 0x68
+write 13 10 0x100000
+write 13 17 0x0
+writefield 0 4 [9] 0x1
+write 14 0 0x80104
+write 14 2 0x71009f40
+write 14 3 0x2400
+write 14 8 0x0
+write 14 7 0x0
+write 14 6 0x0
+write 14 12 0x6
+write 14 12 0x7
+write 14 14 0x7100c33f
+write 14 13 0x1
+write 14 9 0x24
+write 14 5 0x0
+write 14 18 0x68
+write 14 10 0x100000
+write 14 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 21 0x11
+write 4 22 0x13
+write 4 36 0x1b
+write 4 29 0x2b
+write 4 2 0x23
+write 18 0 0x100035
+writefield 26 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 5 0 [0] 0x1
+writefield 13 0 [0] 0x1
+writefield 14 0 [0] 0x1
+poll 5 0 [31] 0x0 100
+write 4 21 0x0
+write 4 22 0x0
+write 4 36 0x0
+write 4 29 0x0
+write 4 2 0x0
+write 18 0 0x2
+poll 18 0 [1] 0x0 100
+write 18 0 0x40000000
+poll 18 0 [30] 0x0 100
+writefield 0 4 [13] 0x0
+write 26 0 0x8000002
+poll 26 0 [1] 0x0 100
+write 26 0 0x48000000
+poll 26 0 [30] 0x0 100
+writefield 0 4 [21] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 5 0 0x2
+poll 5 0 [1] 0x0 100
+write 5 0 0x40000000
+poll 5 0 [30] 0x0 100
+writefield 0 4 [0] 0x0
+write 13 0 0x2
+poll 13 0 [1] 0x0 100
+write 13 0 0x40000000
+poll 13 0 [30] 0x0 100
+writefield 0 4 [8] 0x0
+write 14 0 0x2
+poll 14 0 [1] 0x0 100
+write 14 0 0x40000000
+poll 14 0 [30] 0x0 100
+writefield 0 4 [9] 0x0
+;; End Epoch 11
+;; Start Epoch 12
+label 0xc
+writefield 0 4 [10] 0x1
+write 15 0 0x100034
+write 15 4 0x10634404
+write 15 5 0x200400
+write 15 2 0x20200303
+write 15 10 0x0
+write 15 3 0x1155
+write 15 6 0xffff0000
+write 15 7 0xffff0000
+write 15 13 0x0
+writefield 0 4 [18] 0x1
+write 23 0 0x8000000
+write 23 0 0x6000fc
+write 23 13 0x400040
+write 23 2 0x38000
+write 23 7 0x0
+write 23 8 0x0
+write 23 12 0x0
+write 23 3 0x0
+write 23 4 0x1f
+write 23 5 0x7fff
+write 23 6 0x7fff
+write 23 10 0x1
+write 23 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 23 11 0x1
+write 23 256 0x5b
+write 23 257 0x230
+write 23 258 0x6e
+write 23 259 0xfc1e
+write 23 260 0x79
+write 23 261 0xf955
+write 23 262 0x70
+write 23 263 0xfc38
+write 23 264 0x5c
+write 23 265 0x77c
+write 23 266 0x6d
+write 23 267 0xffbd
+write 23 268 0x59
+write 23 269 0x6d0
+write 23 270 0x5a
+write 23 271 0x3e0
+write 23 272 0x5c
+write 23 273 0x59c
+write 23 274 0x47
+write 23 275 0x5e
+write 23 276 0x4c
+write 23 277 0x368
+write 23 278 0x79
+write 23 279 0xfa63
+write 23 280 0x6a
+write 23 281 0xfb16
+write 23 282 0x6d
+write 23 283 0x25e
+write 23 284 0x7e
+write 23 285 0xfca8
+write 23 286 0x7d
+write 23 287 0xfaf4
+write 23 288 0x6d
+write 23 289 0xfaa2
+write 23 290 0x78
+write 23 291 0xf82a
+write 23 292 0x64
+write 23 293 0x1af
+write 23 294 0x49
+write 23 295 0x5d0
+write 23 296 0x59
+write 23 297 0x28f
+write 23 298 0x72
+write 23 299 0xfa8d
+write 23 300 0x63
+write 23 301 0xfc7b
+write 23 302 0x6b
+write 23 303 0xfff9
+write 23 304 0x53
+write 23 305 0x4f
+write 23 306 0x4a
+write 23 307 0x75e
+write 23 308 0x49
+write 23 309 0x1d5
+write 23 310 0x65
+write 23 311 0x7ef
+write 23 312 0x74
+write 23 313 0xfb25
+write 23 314 0x56
+write 23 315 0x441
+write 23 316 0x6a
+write 23 317 0xfb28
+write 23 318 0x74
+write 23 319 0x653
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [1] 0x1
+write 6 0 0x80004
+write 6 2 0x34350000
+write 6 3 0x200020
+write 6 4 0x200020
+write 6 8 0x0
+write 6 7 0x0
+write 6 6 0x0
+write 6 12 0x6
+write 6 12 0x7
+write 6 14 0x34357fff
+write 6 13 0x1
+write 6 9 0x24
+write 6 5 0x400
+write 6 18 0x68
+write 6 10 0x100000
+write 6 17 0x0
+writefield 0 4 [2] 0x1
+write 7 0 0x80104
+write 7 2 0x7100c340
+write 7 3 0x2400
+write 7 8 0x0
+write 7 7 0x0
+write 7 6 0x0
+write 7 12 0x6
+write 7 12 0x7
+write 7 14 0x7100e73f
+write 7 13 0x1
+write 7 9 0x24
+write 7 5 0x0
+write 7 18 0x68
+write 7 10 0x100000
+write 7 17 0x0
+writefield 0 4 [3] 0x1
+write 8 0 0x8000c
+write 8 2 0x34008000
+write 8 3 0x200020
+write 8 4 0x200020
+write 8 8 0x0
+write 8 7 0x0
+write 8 6 0x0
+write 8 12 0x6
+write 8 12 0x7
+write 8 14 0x3400ffff
+write 8 13 0x1
+write 8 9 0x24
+write 8 5 0x400
+write 8 18 0x58
+write 8 10 0x100000
+write 8 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 12 0x3
+write 4 13 0x5
+write 4 30 0x15
+write 4 28 0x25
+write 4 5 0x21
+write 15 0 0x100035
+writefield 23 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 8 0 [0] 0x1
+writefield 6 0 [0] 0x1
+writefield 7 0 [0] 0x1
+poll 8 0 [31] 0x0 100
+write 4 12 0x0
+write 4 13 0x0
+write 4 30 0x0
+write 4 28 0x0
+write 4 5 0x0
+write 15 0 0x2
+poll 15 0 [1] 0x0 100
+write 15 0 0x40000000
+poll 15 0 [30] 0x0 100
+writefield 0 4 [10] 0x0
+write 23 0 0x8000002
+poll 23 0 [1] 0x0 100
+write 23 0 0x48000000
+poll 23 0 [30] 0x0 100
+writefield 0 4 [18] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 8 0 0x2
+poll 8 0 [1] 0x0 100
+write 8 0 0x40000000
+poll 8 0 [30] 0x0 100
+writefield 0 4 [3] 0x0
+write 6 0 0x2
+poll 6 0 [1] 0x0 100
+write 6 0 0x40000000
+poll 6 0 [30] 0x0 100
+writefield 0 4 [1] 0x0
+write 7 0 0x2
+poll 7 0 [1] 0x0 100
+write 7 0 0x40000000
+poll 7 0 [30] 0x0 100
+writefield 0 4 [2] 0x0
+;; End Epoch 12
+;; Start Epoch 13
+label 0xd
+writefield 0 4 [11] 0x1
+write 16 0 0x100034
+write 16 4 0x10634404
+write 16 5 0x200400
+write 16 2 0x20200303
+write 16 10 0x0
+write 16 3 0x1155
+write 16 6 0xffff0000
+write 16 7 0xffff0000
+write 16 13 0x0
+writefield 0 4 [19] 0x1
+write 24 0 0x8000000
+write 24 0 0x6000fc
+write 24 13 0x400040
+write 24 2 0x38000
+write 24 7 0x0
+write 24 8 0x0
+write 24 12 0x0
+write 24 3 0x0
+write 24 4 0x1f
+write 24 5 0x7fff
+write 24 6 0x7fff
+write 24 10 0x1
+write 24 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 24 11 0x1
+write 24 256 0x54
+write 24 257 0xf8f0
+write 24 258 0x62
+write 24 259 0xfe72
+write 24 260 0x6b
+write 24 261 0xfdda
+write 24 262 0x40
+write 24 263 0xfef2
+write 24 264 0x63
+write 24 265 0x99
+write 24 266 0x4a
+write 24 267 0x1dc
+write 24 268 0x78
+write 24 269 0xf899
+write 24 270 0x73
+write 24 271 0x207
+write 24 272 0x51
+write 24 273 0x17f
+write 24 274 0x66
+write 24 275 0xe4
+write 24 276 0x7a
+write 24 277 0x685
+write 24 278 0x58
+write 24 279 0xfc4c
+write 24 280 0x7c
+write 24 281 0xda
+write 24 282 0x75
+write 24 283 0x2d3
+write 24 284 0x70
+write 24 285 0x4bd
+write 24 286 0x63
+write 24 287 0xfe02
+write 24 288 0x50
+write 24 289 0x1a6
+write 24 290 0x6c
+write 24 291 0xf9c0
+write 24 292 0x66
+write 24 293 0x723
+write 24 294 0x7e
+write 24 295 0x77f
+write 24 296 0x5c
+write 24 297 0xffd2
+write 24 298 0x63
+write 24 299 0x589
+write 24 300 0x7b
+write 24 301 0x60b
+write 24 302 0x66
+write 24 303 0xfbcf
+write 24 304 0x7c
+write 24 305 0x24b
+write 24 306 0x77
+write 24 307 0x33c
+write 24 308 0x52
+write 24 309 0xfd15
+write 24 310 0x58
+write 24 311 0x353
+write 24 312 0x4a
+write 24 313 0xfde3
+write 24 314 0x50
+write 24 315 0xfc20
+write 24 316 0x5a
+write 24 317 0xfd0c
+write 24 318 0x4c
+write 24 319 0x6b7
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [1] 0x1
+write 6 0 0x8000c
+write 6 2 0x34088000
+write 6 3 0x200020
+write 6 4 0x200020
+write 6 8 0x0
+write 6 7 0x0
+write 6 6 0x0
+write 6 12 0x6
+write 6 12 0x7
+write 6 14 0x3408ffff
+write 6 13 0x1
+write 6 9 0x24
+write 6 5 0x400
+write 6 18 0x58
+write 6 10 0x100000
+write 6 17 0x0
+writefield 0 4 [2] 0x1
+write 7 0 0x80004
+write 7 2 0x34008000
+write 7 3 0x200020
+write 7 4 0x200020
+write 7 8 0x0
+write 7 7 0x0
+write 7 6 0x0
+write 7 12 0x6
+write 7 12 0x7
+write 7 14 0x3400ffff
+write 7 13 0x1
+write 7 9 0x24
+write 7 5 0x400
+write 7 18 0x68
+write 7 10 0x100000
+write 7 17 0x0
+writefield 0 4 [3] 0x1
+write 8 0 0x80104
+write 8 2 0x7100e740
+write 8 3 0x2400
+write 8 8 0x0
+write 8 7 0x0
+write 8 6 0x0
+write 8 12 0x6
+write 8 12 0x7
+write 8 14 0x71010b3f
+write 8 13 0x1
+write 8 9 0x24
+write 8 5 0x0
+write 8 18 0x68
+write 8 10 0x100000
+write 8 17 0x0
+writefield 0 4 [8] 0x1
+write 13 0 0x8000c
+write 13 2 0x34000000
+write 13 3 0x200020
+write 13 4 0x200020
+write 13 8 0x0
+write 13 7 0x0
+write 13 6 0x0
+write 13 12 0x6
+write 13 12 0x7
+write 13 14 0x34007fff
+write 13 13 0x1
+write 13 9 0x24
+write 13 5 0x400
+write 13 18 0x58
+write 13 10 0x100000
+write 13 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 15 0x5
+write 4 16 0x7
+write 4 32 0x17
+write 4 29 0x27
+write 4 3 0x23
+write 4 10 0x23
+write 16 0 0x100035
+writefield 24 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 6 0 [0] 0x1
+writefield 13 0 [0] 0x1
+writefield 7 0 [0] 0x1
+writefield 8 0 [0] 0x1
+poll 6 0 [31] 0x0 100
+poll 13 0 [31] 0x0 100
+write 4 15 0x0
+write 4 16 0x0
+write 4 32 0x0
+write 4 29 0x0
+write 4 3 0x0
+write 4 10 0x0
+write 16 0 0x2
+poll 16 0 [1] 0x0 100
+write 16 0 0x40000000
+poll 16 0 [30] 0x0 100
+writefield 0 4 [11] 0x0
+write 24 0 0x8000002
+poll 24 0 [1] 0x0 100
+write 24 0 0x48000000
+poll 24 0 [30] 0x0 100
+writefield 0 4 [19] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 6 0 0x2
+poll 6 0 [1] 0x0 100
+write 6 0 0x40000000
+poll 6 0 [30] 0x0 100
+writefield 0 4 [1] 0x0
+write 13 0 0x2
+poll 13 0 [1] 0x0 100
+write 13 0 0x40000000
+poll 13 0 [30] 0x0 100
+writefield 0 4 [8] 0x0
+write 7 0 0x2
+poll 7 0 [1] 0x0 100
+write 7 0 0x40000000
+poll 7 0 [30] 0x0 100
+writefield 0 4 [2] 0x0
+write 8 0 0x2
+poll 8 0 [1] 0x0 100
+write 8 0 0x40000000
+poll 8 0 [30] 0x0 100
+writefield 0 4 [3] 0x0
+;; End Epoch 13
+;; Start Epoch 14
+label 0xe
+writefield 0 4 [12] 0x1
+write 17 0 0x100034
+write 17 4 0x10634404
+write 17 5 0x200400
+write 17 2 0x20200303
+write 17 10 0x0
+write 17 3 0x2211
+write 17 6 0x3ff0000
+write 17 7 0x1f0000
+write 17 13 0x0
+writefield 0 4 [20] 0x1
+write 25 0 0x8000000
+write 25 0 0x6000fc
+write 25 13 0x400040
+write 25 2 0x38000
+write 25 7 0x0
+write 25 8 0x0
+write 25 12 0x0
+write 25 3 0x0
+write 25 4 0x1f
+write 25 5 0x1fff
+write 25 6 0x1fff
+write 25 10 0x1
+write 25 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 25 11 0x1
+write 25 256 0x68
+write 25 257 0xfe54
+write 25 258 0x68
+write 25 259 0x7b6
+write 25 260 0x76
+write 25 261 0x45b
+write 25 262 0x62
+write 25 263 0x257
+write 25 264 0x6f
+write 25 265 0x68d
+write 25 266 0x5f
+write 25 267 0x234
+write 25 268 0x40
+write 25 269 0xf897
+write 25 270 0x63
+write 25 271 0xfdd7
+write 25 272 0x48
+write 25 273 0x23b
+write 25 274 0x73
+write 25 275 0xfa96
+write 25 276 0x61
+write 25 277 0x723
+write 25 278 0x4b
+write 25 279 0xf82a
+write 25 280 0x74
+write 25 281 0xfa66
+write 25 282 0x6b
+write 25 283 0x2de
+write 25 284 0x6d
+write 25 285 0xff
+write 25 286 0x60
+write 25 287 0xfd3f
+write 25 288 0x58
+write 25 289 0xf8d9
+write 25 290 0x5b
+write 25 291 0x652
+write 25 292 0x49
+write 25 293 0x375
+write 25 294 0x73
+write 25 295 0xfee0
+write 25 296 0x68
+write 25 297 0x72c
+write 25 298 0x6d
+write 25 299 0xfc05
+write 25 300 0x70
+write 25 301 0x649
+write 25 302 0x68
+write 25 303 0xf840
+write 25 304 0x46
+write 25 305 0x35a
+write 25 306 0x4f
+write 25 307 0x6bc
+write 25 308 0x7c
+write 25 309 0x21f
+write 25 310 0x79
+write 25 311 0xf939
+write 25 312 0x53
+write 25 313 0x56c
+write 25 314 0x6f
+write 25 315 0xff59
+write 25 316 0x48
+write 25 317 0xfb52
+write 25 318 0x61
+write 25 319 0xf92e
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [4] 0x1
+write 9 0 0x80004
+write 9 2 0x34088000
+write 9 3 0x200020
+write 9 4 0x200020
+write 9 8 0x0
+write 9 7 0x0
+write 9 6 0x0
+write 9 12 0x6
+write 9 12 0x7
+write 9 14 0x3408ffff
+write 9 13 0x1
+write 9 9 0x24
+write 9 5 0x400
+write 9 18 0x68
+write 9 10 0x100000
+write 9 17 0x0
+writefield 0 4 [5] 0x1
+write 10 0 0x80104
+write 10 2 0x71010b40
+write 10 3 0x2400
+write 10 8 0x0
+write 10 7 0x0
+write 10 6 0x0
+write 10 12 0x6
+write 10 12 0x7
+write 10 14 0x71012f3f
+write 10 13 0x1
+write 10 9 0x24
+write 10 5 0x0
+write 10 18 0x68
+write 10 10 0x100000
+write 10 17 0x0
+writefield 0 4 [6] 0x1
+write 11 0 0x8000c
+write 11 2 0x34208000
+write 11 3 0x100010
+write 11 4 0x400020
+write 11 8 0x0
+write 11 7 0x0
+write 11 6 0x0
+write 11 12 0x6
+write 11 12 0x7
+write 11 14 0x3420bfff
+write 11 13 0x1
+write 11 9 0x24
+write 11 5 0x400
+write 11 18 0x58
+write 11 10 0x100000
+write 11 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 18 0x9
+write 4 19 0xb
+write 4 34 0x19
+write 4 28 0x29
+write 4 8 0x21
+write 17 0 0x100035
+writefield 25 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 11 0 [0] 0x1
+writefield 9 0 [0] 0x1
+writefield 10 0 [0] 0x1
+poll 11 0 [31] 0x0 100
+write 4 18 0x0
+write 4 19 0x0
+write 4 34 0x0
+write 4 28 0x0
+write 4 8 0x0
+write 17 0 0x2
+poll 17 0 [1] 0x0 100
+write 17 0 0x40000000
+poll 17 0 [30] 0x0 100
+writefield 0 4 [12] 0x0
+write 25 0 0x8000002
+poll 25 0 [1] 0x0 100
+write 25 0 0x48000000
+poll 25 0 [30] 0x0 100
+writefield 0 4 [20] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 11 0 0x2
+poll 11 0 [1] 0x0 100
+write 11 0 0x40000000
+poll 11 0 [30] 0x0 100
+writefield 0 4 [6] 0x0
+write 9 0 0x2
+poll 9 0 [1] 0x0 100
+write 9 0 0x40000000
+poll 9 0 [30] 0x0 100
+writefield 0 4 [4] 0x0
+write 10 0 0x2
+poll 10 0 [1] 0x0 100
+write 10 0 0x40000000
+poll 10 0 [30] 0x0 100
+writefield 0 4 [5] 0x0
+;; End Epoch 14
+;; Start Epoch 15
+label 0xf
+writefield 0 4 [13] 0x1
+write 18 0 0x100034
+write 18 4 0x10634404
+write 18 5 0x200400
+write 18 2 0x20200303
+write 18 10 0x0
+write 18 3 0x2211
+write 18 6 0x3ff0000
+write 18 7 0x1f0000
+write 18 13 0x0
+writefield 0 4 [21] 0x1
+write 26 0 0x8000000
+write 26 0 0x6000fc
+write 26 13 0x400040
+write 26 2 0x38000
+write 26 7 0x0
+write 26 8 0x0
+write 26 12 0x0
+write 26 3 0x0
+write 26 4 0x1f
+write 26 5 0x1fff
+write 26 6 0x1fff
+write 26 10 0x1
+write 26 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 26 11 0x1
+write 26 256 0x74
+write 26 257 0x3b6
+write 26 258 0x56
+write 26 259 0xfb9a
+write 26 260 0x48
+write 26 261 0xfbd3
+write 26 262 0x62
+write 26 263 0x4b
+write 26 264 0x4f
+write 26 265 0xfc9d
+write 26 266 0x6c
+write 26 267 0xff67
+write 26 268 0x46
+write 26 269 0xfcfd
+write 26 270 0x64
+write 26 271 0x271
+write 26 272 0x51
+write 26 273 0xffde
+write 26 274 0x43
+write 26 275 0xfb75
+write 26 276 0x4c
+write 26 277 0xfc85
+write 26 278 0x4c
+write 26 279 0x7b8
+write 26 280 0x7f
+write 26 281 0xf8fe
+write 26 282 0x53
+write 26 283 0xfd24
+write 26 284 0x6f
+write 26 285 0x67b
+write 26 286 0x78
+write 26 287 0xb1
+write 26 288 0x65
+write 26 289 0x1ec
+write 26 290 0x5a
+write 26 291 0x191
+write 26 292 0x67
+write 26 293 0xf96c
+write 26 294 0x58
+write 26 295 0xf84e
+write 26 296 0x70
+write 26 297 0x419
+write 26 298 0x45
+write 26 299 0xfcae
+write 26 300 0x56
+write 26 301 0xf8f4
+write 26 302 0x6e
+write 26 303 0x27d
+write 26 304 0x4d
+write 26 305 0xf96d
+write 26 306 0x7b
+write 26 307 0xfaa7
+write 26 308 0x70
+write 26 309 0xfe81
+write 26 310 0x44
+write 26 311 0x4bd
+write 26 312 0x7c
+write 26 313 0x7b6
+write 26 314 0x54
+write 26 315 0x19f
+write 26 316 0x6a
+write 26 317 0xfaf7
+write 26 318 0x64
+write 26 319 0xf95e
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [7] 0x1
+write 12 0 0x80004
+write 12 2 0x34088000
+write 12 3 0x200020
+write 12 4 0x200020
+write 12 8 0x0
+write 12 7 0x0
+write 12 6 0x0
+write 12 12 0x6
+write 12 12 0x7
+write 12 14 0x3408ffff
+write 12 13 0x1
+write 12 9 0x24
+write 12 5 0x400
+write 12 18 0x68
+write 12 10 0x100000
+write 12 17 0x0
+writefield 0 4 [8] 0x1
+write 13 0 0x80104
+write 13 2 0x71012f40
+write 13 3 0x2400
+write 13 8 0x0
+write 13 7 0x0
+write 13 6 0x0
+write 13 12 0x6
+write 13 12 0x7
+write 13 14 0x7101533f
+write 13 13 0x1
+write 13 9 0x24
+write 13 5 0x0
+write 13 18 0x68
+write 13 10 0x100000
+write 13 17 0x0
+writefield 0 4 [9] 0x1
+write 14 0 0x8000c
+write 14 2 0x34208020
+write 14 3 0x100010
+write 14 4 0x400020
+write 14 8 0x0
+write 14 7 0x0
+write 14 6 0x0
+write 14 12 0x6
+write 14 12 0x7
+write 14 14 0x3420bfff
+write 14 13 0x1
+write 14 9 0x24
+write 14 5 0x400
+write 14 18 0x58
+write 14 10 0x100000
+write 14 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 21 0xf
+write 4 22 0x11
+write 4 36 0x1b
+write 4 29 0x2b
+write 4 11 0x23
+write 18 0 0x100035
+writefield 26 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 14 0 [0] 0x1
+writefield 12 0 [0] 0x1
+writefield 13 0 [0] 0x1
+poll 14 0 [31] 0x0 100
+write 4 21 0x0
+write 4 22 0x0
+write 4 36 0x0
+write 4 29 0x0
+write 4 11 0x0
+write 18 0 0x2
+poll 18 0 [1] 0x0 100
+write 18 0 0x40000000
+poll 18 0 [30] 0x0 100
+writefield 0 4 [13] 0x0
+write 26 0 0x8000002
+poll 26 0 [1] 0x0 100
+write 26 0 0x48000000
+poll 26 0 [30] 0x0 100
+writefield 0 4 [21] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 14 0 0x2
+poll 14 0 [1] 0x0 100
+write 14 0 0x40000000
+poll 14 0 [30] 0x0 100
+writefield 0 4 [9] 0x0
+write 12 0 0x2
+poll 12 0 [1] 0x0 100
+write 12 0 0x40000000
+poll 12 0 [30] 0x0 100
+writefield 0 4 [7] 0x0
+write 13 0 0x2
+poll 13 0 [1] 0x0 100
+write 13 0 0x40000000
+poll 13 0 [30] 0x0 100
+writefield 0 4 [8] 0x0
+;; End Epoch 15
+;; Start Epoch 16
+label 0x10
+writefield 0 4 [10] 0x1
+write 15 0 0x100034
+write 15 4 0x10634404
+write 15 5 0x100400
+write 15 2 0x20400303
+write 15 10 0x0
+write 15 3 0x1155
+write 15 6 0xffff0000
+write 15 7 0xffff0000
+write 15 13 0x0
+writefield 0 4 [18] 0x1
+write 23 0 0x8000000
+write 23 0 0x6000fc
+write 23 13 0x400040
+write 23 2 0x38000
+write 23 7 0x0
+write 23 8 0x0
+write 23 12 0x0
+write 23 3 0x0
+write 23 4 0x1f
+write 23 5 0x1fff
+write 23 6 0x1fff
+write 23 10 0x1
+write 23 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 23 11 0x1
+write 23 256 0x4d
+write 23 257 0x396
+write 23 258 0x7e
+write 23 259 0x2c4
+write 23 260 0x47
+write 23 261 0xfef2
+write 23 262 0x41
+write 23 263 0x58a
+write 23 264 0x4c
+write 23 265 0x2fd
+write 23 266 0x45
+write 23 267 0x23
+write 23 268 0x66
+write 23 269 0xf8f8
+write 23 270 0x53
+write 23 271 0x1f0
+write 23 272 0x58
+write 23 273 0xf935
+write 23 274 0x7d
+write 23 275 0xfe00
+write 23 276 0x42
+write 23 277 0x1f8
+write 23 278 0x40
+write 23 279 0x239
+write 23 280 0x6c
+write 23 281 0xfe77
+write 23 282 0x5c
+write 23 283 0x7a3
+write 23 284 0x7a
+write 23 285 0xfee8
+write 23 286 0x43
+write 23 287 0xffc9
+write 23 288 0x56
+write 23 289 0xfe9f
+write 23 290 0x66
+write 23 291 0x2ae
+write 23 292 0x59
+write 23 293 0x2e9
+write 23 294 0x7d
+write 23 295 0x7
+write 23 296 0x67
+write 23 297 0xffa9
+write 23 298 0x60
+write 23 299 0x526
+write 23 300 0x51
+write 23 301 0xfc11
+write 23 302 0x7c
+write 23 303 0xf955
+write 23 304 0x50
+write 23 305 0x733
+write 23 306 0x61
+write 23 307 0xf844
+write 23 308 0x58
+write 23 309 0xfd22
+write 23 310 0x4b
+write 23 311 0xfb84
+write 23 312 0x55
+write 23 313 0x133
+write 23 314 0x72
+write 23 315 0x5a6
+write 23 316 0x4d
+write 23 317 0x797
+write 23 318 0x45
+write 23 319 0xf97c
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [0] 0x1
+write 5 0 0x80004
+write 5 2 0x34208000
+write 5 3 0x100010
+write 5 4 0x400040
+write 5 8 0x0
+write 5 7 0x0
+write 5 6 0x0
+write 5 12 0x6
+write 5 12 0x7
+write 5 14 0x3420bfff
+write 5 13 0x1
+write 5 9 0x24
+write 5 5 0x400
+write 5 18 0x68
+write 5 10 0x100000
+write 5 17 0x0
+writefield 0 4 [1] 0x1
+write 6 0 0x80104
+write 6 2 0x71015340
+write 6 3 0x4800
+write 6 8 0x0
+write 6 7 0x0
+write 6 6 0x0
+write 6 12 0x6
+write 6 12 0x7
+write 6 14 0x71019b3f
+write 6 13 0x1
+write 6 9 0x24
+write 6 5 0x0
+write 6 18 0x68
+write 6 10 0x100000
+write 6 17 0x0
+writefield 0 4 [2] 0x1
+write 7 0 0x8000c
+write 7 2 0x34278000
+write 7 3 0x100010
+write 7 4 0x400020
+write 7 8 0x0
+write 7 7 0x0
+write 7 6 0x0
+write 7 12 0x6
+write 7 12 0x7
+write 7 14 0x3427bfff
+write 7 13 0x1
+write 7 9 0x24
+write 7 5 0x400
+write 7 18 0x58
+write 7 10 0x100000
+write 7 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 12 0x1
+write 4 13 0x3
+write 4 30 0x15
+write 4 28 0x25
+write 4 4 0x21
+write 15 0 0x100035
+writefield 23 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 7 0 [0] 0x1
+writefield 5 0 [0] 0x1
+writefield 6 0 [0] 0x1
+poll 7 0 [31] 0x0 100
+write 4 12 0x0
+write 4 13 0x0
+write 4 30 0x0
+write 4 28 0x0
+write 4 4 0x0
+write 15 0 0x2
+poll 15 0 [1] 0x0 100
+write 15 0 0x40000000
+poll 15 0 [30] 0x0 100
+writefield 0 4 [10] 0x0
+write 23 0 0x8000002
+poll 23 0 [1] 0x0 100
+write 23 0 0x48000000
+poll 23 0 [30] 0x0 100
+writefield 0 4 [18] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 7 0 0x2
+poll 7 0 [1] 0x0 100
+write 7 0 0x40000000
+poll 7 0 [30] 0x0 100
+writefield 0 4 [2] 0x0
+write 5 0 0x2
+poll 5 0 [1] 0x0 100
+write 5 0 0x40000000
+poll 5 0 [30] 0x0 100
+writefield 0 4 [0] 0x0
+write 6 0 0x2
+poll 6 0 [1] 0x0 100
+write 6 0 0x40000000
+poll 6 0 [30] 0x0 100
+writefield 0 4 [1] 0x0
+;; End Epoch 16
+;; Start Epoch 17
+label 0x11
+writefield 0 4 [11] 0x1
+write 16 0 0x100034
+write 16 4 0x10634404
+write 16 5 0x100400
+write 16 2 0x20400303
+write 16 10 0x0
+write 16 3 0x1155
+write 16 6 0xffff0000
+write 16 7 0xffff0000
+write 16 13 0x0
+writefield 0 4 [19] 0x1
+write 24 0 0x8000000
+write 24 0 0x6000fc
+write 24 13 0x400040
+write 24 2 0x38000
+write 24 7 0x0
+write 24 8 0x0
+write 24 12 0x0
+write 24 3 0x0
+write 24 4 0x1f
+write 24 5 0x1fff
+write 24 6 0x1fff
+write 24 10 0x1
+write 24 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 24 11 0x1
+write 24 256 0x5f
+write 24 257 0xf85b
+write 24 258 0x53
+write 24 259 0x447
+write 24 260 0x6f
+write 24 261 0x471
+write 24 262 0x56
+write 24 263 0x487
+write 24 264 0x49
+write 24 265 0xff8c
+write 24 266 0x79
+write 24 267 0x216
+write 24 268 0x65
+write 24 269 0x294
+write 24 270 0x4b
+write 24 271 0xfef9
+write 24 272 0x45
+write 24 273 0xfd29
+write 24 274 0x78
+write 24 275 0x75f
+write 24 276 0x63
+write 24 277 0x367
+write 24 278 0x57
+write 24 279 0x5cb
+write 24 280 0x44
+write 24 281 0xfc05
+write 24 282 0x43
+write 24 283 0xf7
+write 24 284 0x7b
+write 24 285 0x1e5
+write 24 286 0x4f
+write 24 287 0xfa3d
+write 24 288 0x6b
+write 24 289 0x66
+write 24 290 0x7f
+write 24 291 0xfdef
+write 24 292 0x51
+write 24 293 0x50e
+write 24 294 0x71
+write 24 295 0xfc5a
+write 24 296 0x67
+write 24 297 0xfe46
+write 24 298 0x51
+write 24 299 0x72
+write 24 300 0x73
+write 24 301 0x6ec
+write 24 302 0x7e
+write 24 303 0x327
+write 24 304 0x54
+write 24 305 0x48f
+write 24 306 0x7d
+write 24 307 0x7ba
+write 24 308 0x7e
+write 24 309 0x218
+write 24 310 0x52
+write 24 311 0x4f5
+write 24 312 0x77
+write 24 313 0x198
+write 24 314 0x71
+write 24 315 0xf8b1
+write 24 316 0x6f
+write 24 317 0xfaaf
+write 24 318 0x4e
+write 24 319 0x593
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [3] 0x1
+write 8 0 0x80004
+write 8 2 0x34208000
+write 8 3 0x100010
+write 8 4 0x400040
+write 8 8 0x0
+write 8 7 0x0
+write 8 6 0x0
+write 8 12 0x6
+write 8 12 0x7
+write 8 14 0x3420bfff
+write 8 13 0x1
+write 8 9 0x24
+write 8 5 0x400
+write 8 18 0x68
+write 8 10 0x100000
+write 8 17 0x0
+writefield 0 4 [4] 0x1
+write 9 0 0x80104
+write 9 2 0x71019b40
+write 9 3 0x4800
+write 9 8 0x0
+write 9 7 0x0
+write 9 6 0x0
+write 9 12 0x6
+write 9 12 0x7
+write 9 14 0x7101e33f
+write 9 13 0x1
+write 9 9 0x24
+write 9 5 0x0
+write 9 18 0x68
+write 9 10 0x100000
+write 9 17 0x0
+writefield 0 4 [5] 0x1
+write 10 0 0x8000c
+write 10 2 0x34278020
+write 10 3 0x100010
+write 10 4 0x400020
+write 10 8 0x0
+write 10 7 0x0
+write 10 6 0x0
+write 10 12 0x6
+write 10 12 0x7
+write 10 14 0x3427bfff
+write 10 13 0x1
+write 10 9 0x24
+write 10 5 0x400
+write 10 18 0x58
+write 10 10 0x100000
+write 10 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 15 0x7
+write 4 16 0x9
+write 4 32 0x17
+write 4 29 0x27
+write 4 7 0x23
+write 16 0 0x100035
+writefield 24 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 10 0 [0] 0x1
+writefield 8 0 [0] 0x1
+writefield 9 0 [0] 0x1
+poll 10 0 [31] 0x0 100
+write 4 15 0x0
+write 4 16 0x0
+write 4 32 0x0
+write 4 29 0x0
+write 4 7 0x0
+write 16 0 0x2
+poll 16 0 [1] 0x0 100
+write 16 0 0x40000000
+poll 16 0 [30] 0x0 100
+writefield 0 4 [11] 0x0
+write 24 0 0x8000002
+poll 24 0 [1] 0x0 100
+write 24 0 0x48000000
+poll 24 0 [30] 0x0 100
+writefield 0 4 [19] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 10 0 0x2
+poll 10 0 [1] 0x0 100
+write 10 0 0x40000000
+poll 10 0 [30] 0x0 100
+writefield 0 4 [5] 0x0
+write 8 0 0x2
+poll 8 0 [1] 0x0 100
+write 8 0 0x40000000
+poll 8 0 [30] 0x0 100
+writefield 0 4 [3] 0x0
+write 9 0 0x2
+poll 9 0 [1] 0x0 100
+write 9 0 0x40000000
+poll 9 0 [30] 0x0 100
+writefield 0 4 [4] 0x0
+;; End Epoch 17
+;; Start Epoch 18
+label 0x12
+writefield 0 4 [12] 0x1
+write 17 0 0x100034
+write 17 4 0x10634404
+write 17 5 0x100400
+write 17 2 0x20400303
+write 17 10 0x0
+write 17 3 0x1155
+write 17 6 0xffff0000
+write 17 7 0xffff0000
+write 17 13 0x0
+writefield 0 4 [20] 0x1
+write 25 0 0x8000000
+write 25 0 0x6000fc
+write 25 13 0x400040
+write 25 2 0x38000
+write 25 7 0x0
+write 25 8 0x0
+write 25 12 0x0
+write 25 3 0x0
+write 25 4 0x1f
+write 25 5 0x1fff
+write 25 6 0x1fff
+write 25 10 0x1
+write 25 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 25 11 0x1
+write 25 256 0x4f
+write 25 257 0x416
+write 25 258 0x43
+write 25 259 0xff78
+write 25 260 0x6e
+write 25 261 0xfea4
+write 25 262 0x71
+write 25 263 0xfdd8
+write 25 264 0x65
+write 25 265 0xff34
+write 25 266 0x6b
+write 25 267 0x649
+write 25 268 0x4e
+write 25 269 0xfb5a
+write 25 270 0x48
+write 25 271 0xf876
+write 25 272 0x5a
+write 25 273 0x61d
+write 25 274 0x5f
+write 25 275 0xfa63
+write 25 276 0x46
+write 25 277 0x6fe
+write 25 278 0x6b
+write 25 279 0xfa0b
+write 25 280 0x72
+write 25 281 0x503
+write 25 282 0x6e
+write 25 283 0xfd6c
+write 25 284 0x6d
+write 25 285 0xfdb8
+write 25 286 0x7d
+write 25 287 0xfb9f
+write 25 288 0x63
+write 25 289 0xfb28
+write 25 290 0x4d
+write 25 291 0x2f4
+write 25 292 0x43
+write 25 293 0xf93e
+write 25 294 0x60
+write 25 295 0xfebe
+write 25 296 0x47
+write 25 297 0xfe72
+write 25 298 0x6d
+write 25 299 0xff34
+write 25 300 0x5e
+write 25 301 0x450
+write 25 302 0x6b
+write 25 303 0xfeeb
+write 25 304 0x41
+write 25 305 0x70f
+write 25 306 0x46
+write 25 307 0xfb55
+write 25 308 0x6d
+write 25 309 0x7d3
+write 25 310 0x6e
+write 25 311 0xf8ac
+write 25 312 0x5e
+write 25 313 0xfae3
+write 25 314 0x4b
+write 25 315 0x3c7
+write 25 316 0x63
+write 25 317 0xfba1
+write 25 318 0x48
+write 25 319 0x1cd
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [6] 0x1
+write 11 0 0x80004
+write 11 2 0x34278000
+write 11 3 0x100010
+write 11 4 0x400040
+write 11 8 0x0
+write 11 7 0x0
+write 11 6 0x0
+write 11 12 0x6
+write 11 12 0x7
+write 11 14 0x3427bfff
+write 11 13 0x1
+write 11 9 0x24
+write 11 5 0x400
+write 11 18 0x68
+write 11 10 0x100000
+write 11 17 0x0
+writefield 0 4 [7] 0x1
+write 12 0 0x80104
+write 12 2 0x7101e340
+write 12 3 0x4800
+write 12 8 0x0
+write 12 7 0x0
+write 12 6 0x0
+write 12 12 0x6
+write 12 12 0x7
+write 12 14 0x71022b3f
+write 12 13 0x1
+write 12 9 0x24
+write 12 5 0x0
+write 12 18 0x68
+write 12 10 0x100000
+write 12 17 0x0
+writefield 0 4 [8] 0x1
+write 13 0 0x8000c
+write 13 2 0x342e8000
+write 13 3 0x100010
+write 13 4 0x400020
+write 13 8 0x0
+write 13 7 0x0
+write 13 6 0x0
+write 13 12 0x6
+write 13 12 0x7
+write 13 14 0x342ebfff
+write 13 13 0x1
+write 13 9 0x24
+write 13 5 0x400
+write 13 18 0x58
+write 13 10 0x100000
+write 13 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 18 0xd
+write 4 19 0xf
+write 4 34 0x19
+write 4 28 0x29
+write 4 10 0x21
+write 17 0 0x100035
+writefield 25 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 13 0 [0] 0x1
+writefield 11 0 [0] 0x1
+writefield 12 0 [0] 0x1
+poll 13 0 [31] 0x0 100
+write 4 18 0x0
+write 4 19 0x0
+write 4 34 0x0
+write 4 28 0x0
+write 4 10 0x0
+write 17 0 0x2
+poll 17 0 [1] 0x0 100
+write 17 0 0x40000000
+poll 17 0 [30] 0x0 100
+writefield 0 4 [12] 0x0
+write 25 0 0x8000002
+poll 25 0 [1] 0x0 100
+write 25 0 0x48000000
+poll 25 0 [30] 0x0 100
+writefield 0 4 [20] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 13 0 0x2
+poll 13 0 [1] 0x0 100
+write 13 0 0x40000000
+poll 13 0 [30] 0x0 100
+writefield 0 4 [8] 0x0
+write 11 0 0x2
+poll 11 0 [1] 0x0 100
+write 11 0 0x40000000
+poll 11 0 [30] 0x0 100
+writefield 0 4 [6] 0x0
+write 12 0 0x2
+poll 12 0 [1] 0x0 100
+write 12 0 0x40000000
+poll 12 0 [30] 0x0 100
+writefield 0 4 [7] 0x0
+;; End Epoch 18
+;; Start Epoch 19
+label 0x13
+writefield 0 4 [13] 0x1
+write 18 0 0x100034
+write 18 4 0x10634404
+write 18 5 0x100400
+write 18 2 0x20400303
+write 18 10 0x0
+write 18 3 0x1155
+write 18 6 0xffff0000
+write 18 7 0xffff0000
+write 18 13 0x0
+writefield 0 4 [21] 0x1
+write 26 0 0x8000000
+write 26 0 0x6000fc
+write 26 13 0x400040
+write 26 2 0x38000
+write 26 7 0x0
+write 26 8 0x0
+write 26 12 0x0
+write 26 3 0x0
+write 26 4 0x1f
+write 26 5 0x1fff
+write 26 6 0x1fff
+write 26 10 0x1
+write 26 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 26 11 0x1
+write 26 256 0x5a
+write 26 257 0x7e1
+write 26 258 0x5a
+write 26 259 0xfdd7
+write 26 260 0x48
+write 26 261 0xf9a1
+write 26 262 0x74
+write 26 263 0x13c
+write 26 264 0x57
+write 26 265 0xf944
+write 26 266 0x78
+write 26 267 0xf8fa
+write 26 268 0x51
+write 26 269 0x510
+write 26 270 0x48
+write 26 271 0x293
+write 26 272 0x5a
+write 26 273 0xf8ac
+write 26 274 0x4c
+write 26 275 0x123
+write 26 276 0x5e
+write 26 277 0x56b
+write 26 278 0x62
+write 26 279 0xfbe9
+write 26 280 0x5d
+write 26 281 0xfa1e
+write 26 282 0x50
+write 26 283 0x298
+write 26 284 0x76
+write 26 285 0x1a7
+write 26 286 0x64
+write 26 287 0x234
+write 26 288 0x5f
+write 26 289 0xfc4f
+write 26 290 0x7e
+write 26 291 0xfc29
+write 26 292 0x7c
+write 26 293 0xff83
+write 26 294 0x77
+write 26 295 0xff24
+write 26 296 0x43
+write 26 297 0x683
+write 26 298 0x66
+write 26 299 0xff0b
+write 26 300 0x63
+write 26 301 0x722
+write 26 302 0x61
+write 26 303 0xfb36
+write 26 304 0x43
+write 26 305 0x746
+write 26 306 0x4c
+write 26 307 0x151
+write 26 308 0x52
+write 26 309 0x310
+write 26 310 0x68
+write 26 311 0xfec3
+write 26 312 0x51
+write 26 313 0xfc1e
+write 26 314 0x6f
+write 26 315 0x2b5
+write 26 316 0x6c
+write 26 317 0xf838
+write 26 318 0x58
+write 26 319 0xff08
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [0] 0x1
+write 5 0 0x80104
+write 5 2 0x71022b40
+write 5 3 0x4800
+write 5 8 0x0
+write 5 7 0x0
+write 5 6 0x0
+write 5 12 0x6
+write 5 12 0x7
+write 5 14 0x7102733f
+write 5 13 0x1
+write 5 9 0x24
+write 5 5 0x0
+write 5 18 0x68
+write 5 10 0x100000
+write 5 17 0x0
+writefield 0 4 [1] 0x1
+write 6 0 0x8000c
+write 6 2 0x342e8020
+write 6 3 0x100010
+write 6 4 0x400020
+write 6 8 0x0
+write 6 7 0x0
+write 6 6 0x0
+write 6 12 0x6
+write 6 12 0x7
+write 6 14 0x342ebfff
+write 6 13 0x1
+write 6 9 0x24
+write 6 5 0x400
+write 6 18 0x58
+write 6 10 0x100000
+write 6 17 0x0
+writefield 0 4 [9] 0x1
+write 14 0 0x80004
+write 14 2 0x34278000
+write 14 3 0x100010
+write 14 4 0x400040
+write 14 8 0x0
+write 14 7 0x0
+write 14 6 0x0
+write 14 12 0x6
+write 14 12 0x7
+write 14 14 0x3427bfff
+write 14 13 0x1
+write 14 9 0x24
+write 14 5 0x400
+write 14 18 0x68
+write 14 10 0x100000
+write 14 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 21 0x13
+write 4 22 0x1
+write 4 36 0x1b
+write 4 29 0x2b
+write 4 3 0x23
+write 18 0 0x100035
+writefield 26 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 6 0 [0] 0x1
+writefield 14 0 [0] 0x1
+writefield 5 0 [0] 0x1
+poll 6 0 [31] 0x0 100
+write 4 21 0x0
+write 4 22 0x0
+write 4 36 0x0
+write 4 29 0x0
+write 4 3 0x0
+write 18 0 0x2
+poll 18 0 [1] 0x0 100
+write 18 0 0x40000000
+poll 18 0 [30] 0x0 100
+writefield 0 4 [13] 0x0
+write 26 0 0x8000002
+poll 26 0 [1] 0x0 100
+write 26 0 0x48000000
+poll 26 0 [30] 0x0 100
+writefield 0 4 [21] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 6 0 0x2
+poll 6 0 [1] 0x0 100
+write 6 0 0x40000000
+poll 6 0 [30] 0x0 100
+writefield 0 4 [1] 0x0
+write 14 0 0x2
+poll 14 0 [1] 0x0 100
+write 14 0 0x40000000
+poll 14 0 [30] 0x0 100
+writefield 0 4 [9] 0x0
+write 5 0 0x2
+poll 5 0 [1] 0x0 100
+write 5 0 0x40000000
+poll 5 0 [30] 0x0 100
+writefield 0 4 [0] 0x0
+;; End Epoch 19
+;; Start Epoch 20
+label 0x14
+writefield 0 4 [10] 0x1
+write 15 0 0x100034
+write 15 4 0x10634404
+write 15 5 0x100400
+write 15 2 0x20400303
+write 15 10 0x0
+write 15 3 0x1155
+write 15 6 0xffff0000
+write 15 7 0xffff0000
+write 15 13 0x0
+writefield 0 4 [18] 0x1
+write 23 0 0x8000000
+write 23 0 0x6000fc
+write 23 13 0x400040
+write 23 2 0x38000
+write 23 7 0x0
+write 23 8 0x0
+write 23 12 0x0
+write 23 3 0x0
+write 23 4 0x1f
+write 23 5 0x1fff
+write 23 6 0x1fff
+write 23 10 0x1
+write 23 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 23 11 0x1
+write 23 256 0x74
+write 23 257 0xf829
+write 23 258 0x63
+write 23 259 0x554
+write 23 260 0x78
+write 23 261 0x3c2
+write 23 262 0x7d
+write 23 263 0x1a7
+write 23 264 0x52
+write 23 265 0xfb66
+write 23 266 0x55
+write 23 267 0xf94c
+write 23 268 0x6a
+write 23 269 0x328
+write 23 270 0x69
+write 23 271 0xfedb
+write 23 272 0x5f
+write 23 273 0xfe69
+write 23 274 0x6d
+write 23 275 0x353
+write 23 276 0x54
+write 23 277 0xfb1f
+write 23 278 0x4b
+write 23 279 0x685
+write 23 280 0x4b
+write 23 281 0xfd07
+write 23 282 0x47
+write 23 283 0x4fb
+write 23 284 0x45
+write 23 285 0xfa02
+write 23 286 0x6f
+write 23 287 0xfd2d
+write 23 288 0x7e
+write 23 289 0x271
+write 23 290 0x62
+write 23 291 0xb9
+write 23 292 0x4a
+write 23 293 0xfc00
+write 23 294 0x7f
+write 23 295 0x78d
+write 23 296 0x59
+write 23 297 0x46b
+write 23 298 0x71
+write 23 299 0x365
+write 23 300 0x61
+write 23 301 0x8e
+write 23 302 0x46
+write 23 303 0x422
+write 23 304 0x69
+write 23 305 0xfe98
+write 23 306 0x5c
+write 23 307 0xfe30
+write 23 308 0x5c
+write 23 309 0x619
+write 23 310 0x5b
+write 23 311 0xf8df
+write 23 312 0x77
+write 23 313 0xfcff
+write 23 314 0x60
+write 23 315 0xfbcd
+write 23 316 0x63
+write 23 317 0x4ca
+write 23 318 0x5f
+write 23 319 0x5dd
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [2] 0x1
+write 7 0 0x80004
+write 7 2 0x342e8000
+write 7 3 0x100010
+write 7 4 0x400040
+write 7 8 0x0
+write 7 7 0x0
+write 7 6 0x0
+write 7 12 0x6
+write 7 12 0x7
+write 7 14 0x342ebfff
+write 7 13 0x1
+write 7 9 0x24
+write 7 5 0x400
+write 7 18 0x68
+write 7 10 0x100000
+write 7 17 0x0
+writefield 0 4 [3] 0x1
+write 8 0 0x80104
+write 8 2 0x71027340
+write 8 3 0x4800
+write 8 8 0x0
+write 8 7 0x0
+write 8 6 0x0
+write 8 12 0x6
+write 8 12 0x7
+write 8 14 0x7102bb3f
+write 8 13 0x1
+write 8 9 0x24
+write 8 5 0x0
+write 8 18 0x68
+write 8 10 0x100000
+write 8 17 0x0
+writefield 0 4 [4] 0x1
+write 9 0 0x8000c
+write 9 2 0x34358000
+write 9 3 0x100010
+write 9 4 0x400020
+write 9 8 0x0
+write 9 7 0x0
+write 9 6 0x0
+write 9 12 0x6
+write 9 12 0x7
+write 9 14 0x3435bfff
+write 9 13 0x1
+write 9 9 0x24
+write 9 5 0x400
+write 9 18 0x58
+write 9 10 0x100000
+write 9 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 12 0x5
+write 4 13 0x7
+write 4 30 0x15
+write 4 28 0x25
+write 4 6 0x21
+write 15 0 0x100035
+writefield 23 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 9 0 [0] 0x1
+writefield 7 0 [0] 0x1
+writefield 8 0 [0] 0x1
+poll 9 0 [31] 0x0 100
+write 4 12 0x0
+write 4 13 0x0
+write 4 30 0x0
+write 4 28 0x0
+write 4 6 0x0
+write 15 0 0x2
+poll 15 0 [1] 0x0 100
+write 15 0 0x40000000
+poll 15 0 [30] 0x0 100
+writefield 0 4 [10] 0x0
+write 23 0 0x8000002
+poll 23 0 [1] 0x0 100
+write 23 0 0x48000000
+poll 23 0 [30] 0x0 100
+writefield 0 4 [18] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 9 0 0x2
+poll 9 0 [1] 0x0 100
+write 9 0 0x40000000
+poll 9 0 [30] 0x0 100
+writefield 0 4 [4] 0x0
+write 7 0 0x2
+poll 7 0 [1] 0x0 100
+write 7 0 0x40000000
+poll 7 0 [30] 0x0 100
+writefield 0 4 [2] 0x0
+write 8 0 0x2
+poll 8 0 [1] 0x0 100
+write 8 0 0x40000000
+poll 8 0 [30] 0x0 100
+writefield 0 4 [3] 0x0
+;; End Epoch 20
+;; Start Epoch 21
+label 0x15
+writefield 0 4 [11] 0x1
+write 16 0 0x100034
+write 16 4 0x10634404
+write 16 5 0x100400
+write 16 2 0x20400303
+write 16 10 0x0
+write 16 3 0x1155
+write 16 6 0xffff0000
+write 16 7 0xffff0000
+write 16 13 0x0
+writefield 0 4 [19] 0x1
+write 24 0 0x8000000
+write 24 0 0x6000fc
+write 24 13 0x400040
+write 24 2 0x38000
+write 24 7 0x0
+write 24 8 0x0
+write 24 12 0x0
+write 24 3 0x0
+write 24 4 0x1f
+write 24 5 0x1fff
+write 24 6 0x1fff
+write 24 10 0x1
+write 24 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 24 11 0x1
+write 24 256 0x6b
+write 24 257 0xffba
+write 24 258 0x44
+write 24 259 0xfde3
+write 24 260 0x4c
+write 24 261 0xfa23
+write 24 262 0x7e
+write 24 263 0xfbbc
+write 24 264 0x62
+write 24 265 0x3e2
+write 24 266 0x6d
+write 24 267 0x67e
+write 24 268 0x77
+write 24 269 0x302
+write 24 270 0x49
+write 24 271 0x2ea
+write 24 272 0x42
+write 24 273 0x295
+write 24 274 0x60
+write 24 275 0xe3
+write 24 276 0x6d
+write 24 277 0x46d
+write 24 278 0x40
+write 24 279 0x28
+write 24 280 0x7e
+write 24 281 0xfd59
+write 24 282 0x7e
+write 24 283 0xfbbc
+write 24 284 0x76
+write 24 285 0xf845
+write 24 286 0x7e
+write 24 287 0xfa84
+write 24 288 0x40
+write 24 289 0x1fb
+write 24 290 0x52
+write 24 291 0x2d1
+write 24 292 0x55
+write 24 293 0xfb4f
+write 24 294 0x42
+write 24 295 0xfb6d
+write 24 296 0x69
+write 24 297 0xf8d3
+write 24 298 0x5f
+write 24 299 0xfef5
+write 24 300 0x68
+write 24 301 0x36c
+write 24 302 0x6b
+write 24 303 0x1b6
+write 24 304 0x49
+write 24 305 0x42e
+write 24 306 0x57
+write 24 307 0xf915
+write 24 308 0x59
+write 24 309 0xfa91
+write 24 310 0x56
+write 24 311 0x4cc
+write 24 312 0x42
+write 24 313 0xfea2
+write 24 314 0x54
+write 24 315 0xfec7
+write 24 316 0x54
+write 24 317 0x358
+write 24 318 0x5a
+write 24 319 0x497
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [5] 0x1
+write 10 0 0x80004
+write 10 2 0x342e8000
+write 10 3 0x100010
+write 10 4 0x400040
+write 10 8 0x0
+write 10 7 0x0
+write 10 6 0x0
+write 10 12 0x6
+write 10 12 0x7
+write 10 14 0x342ebfff
+write 10 13 0x1
+write 10 9 0x24
+write 10 5 0x400
+write 10 18 0x68
+write 10 10 0x100000
+write 10 17 0x0
+writefield 0 4 [6] 0x1
+write 11 0 0x80104
+write 11 2 0x7102bb40
+write 11 3 0x4800
+write 11 8 0x0
+write 11 7 0x0
+write 11 6 0x0
+write 11 12 0x6
+write 11 12 0x7
+write 11 14 0x7103033f
+write 11 13 0x1
+write 11 9 0x24
+write 11 5 0x0
+write 11 18 0x68
+write 11 10 0x100000
+write 11 17 0x0
+writefield 0 4 [7] 0x1
+write 12 0 0x8000c
+write 12 2 0x34358020
+write 12 3 0x100010
+write 12 4 0x400020
+write 12 8 0x0
+write 12 7 0x0
+write 12 6 0x0
+write 12 12 0x6
+write 12 12 0x7
+write 12 14 0x3435bfff
+write 12 13 0x1
+write 12 9 0x24
+write 12 5 0x400
+write 12 18 0x58
+write 12 10 0x100000
+write 12 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 15 0xb
+write 4 16 0xd
+write 4 32 0x17
+write 4 29 0x27
+write 4 9 0x23
+write 16 0 0x100035
+writefield 24 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 12 0 [0] 0x1
+writefield 10 0 [0] 0x1
+writefield 11 0 [0] 0x1
+poll 12 0 [31] 0x0 100
+write 4 15 0x0
+write 4 16 0x0
+write 4 32 0x0
+write 4 29 0x0
+write 4 9 0x0
+write 16 0 0x2
+poll 16 0 [1] 0x0 100
+write 16 0 0x40000000
+poll 16 0 [30] 0x0 100
+writefield 0 4 [11] 0x0
+write 24 0 0x8000002
+poll 24 0 [1] 0x0 100
+write 24 0 0x48000000
+poll 24 0 [30] 0x0 100
+writefield 0 4 [19] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 12 0 0x2
+poll 12 0 [1] 0x0 100
+write 12 0 0x40000000
+poll 12 0 [30] 0x0 100
+writefield 0 4 [7] 0x0
+write 10 0 0x2
+poll 10 0 [1] 0x0 100
+write 10 0 0x40000000
+poll 10 0 [30] 0x0 100
+writefield 0 4 [5] 0x0
+write 11 0 0x2
+poll 11 0 [1] 0x0 100
+write 11 0 0x40000000
+poll 11 0 [30] 0x0 100
+writefield 0 4 [6] 0x0
+;; End Epoch 21
+;; Start Epoch 22
+label 0x16
+writefield 0 4 [12] 0x1
+write 17 0 0x100034
+write 17 4 0x10634404
+write 17 5 0x100400
+write 17 2 0x20400303
+write 17 10 0x0
+write 17 3 0x1155
+write 17 6 0xffff0000
+write 17 7 0xffff0000
+write 17 13 0x0
+writefield 0 4 [20] 0x1
+write 25 0 0x8000000
+write 25 0 0x6000fc
+write 25 13 0x400040
+write 25 2 0x38000
+write 25 7 0x0
+write 25 8 0x0
+write 25 12 0x0
+write 25 3 0x0
+write 25 4 0x1f
+write 25 5 0x1fff
+write 25 6 0x1fff
+write 25 10 0x1
+write 25 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 25 11 0x1
+write 25 256 0x44
+write 25 257 0x587
+write 25 258 0x63
+write 25 259 0x487
+write 25 260 0x49
+write 25 261 0x6c1
+write 25 262 0x5f
+write 25 263 0xfe50
+write 25 264 0x4c
+write 25 265 0xf9ff
+write 25 266 0x43
+write 25 267 0x34f
+write 25 268 0x5f
+write 25 269 0x1ca
+write 25 270 0x67
+write 25 271 0xf8a8
+write 25 272 0x78
+write 25 273 0x5c3
+write 25 274 0x55
+write 25 275 0x6d7
+write 25 276 0x66
+write 25 277 0xfa8a
+write 25 278 0x47
+write 25 279 0xfbfd
+write 25 280 0x59
+write 25 281 0xf913
+write 25 282 0x49
+write 25 283 0x59f
+write 25 284 0x6f
+write 25 285 0x49d
+write 25 286 0x46
+write 25 287 0xf85d
+write 25 288 0x67
+write 25 289 0xfc60
+write 25 290 0x4c
+write 25 291 0xfba9
+write 25 292 0x43
+write 25 293 0xa5
+write 25 294 0x66
+write 25 295 0xf92f
+write 25 296 0x54
+write 25 297 0xfb5e
+write 25 298 0x43
+write 25 299 0x53a
+write 25 300 0x56
+write 25 301 0xfd34
+write 25 302 0x68
+write 25 303 0xf87f
+write 25 304 0x5b
+write 25 305 0xf84b
+write 25 306 0x5c
+write 25 307 0x2fa
+write 25 308 0x59
+write 25 309 0xfe9d
+write 25 310 0x79
+write 25 311 0x5e
+write 25 312 0x47
+write 25 313 0xfabe
+write 25 314 0x53
+write 25 315 0xfce7
+write 25 316 0x5c
+write 25 317 0xf892
+write 25 318 0x45
+write 25 319 0x12d
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [0] 0x1
+write 5 0 0x8000c
+write 5 2 0x34010000
+write 5 3 0x100010
+write 5 4 0x400020
+write 5 8 0x0
+write 5 7 0x0
+write 5 6 0x0
+write 5 12 0x6
+write 5 12 0x7
+write 5 14 0x34013fff
+write 5 13 0x1
+write 5 9 0x24
+write 5 5 0x400
+write 5 18 0x58
+write 5 10 0x100000
+write 5 17 0x0
+writefield 0 4 [8] 0x1
+write 13 0 0x80004
+write 13 2 0x34358000
+write 13 3 0x100010
+write 13 4 0x400040
+write 13 8 0x0
+write 13 7 0x0
+write 13 6 0x0
+write 13 12 0x6
+write 13 12 0x7
+write 13 14 0x3435bfff
+write 13 13 0x1
+write 13 9 0x24
+write 13 5 0x400
+write 13 18 0x68
+write 13 10 0x100000
+write 13 17 0x0
+writefield 0 4 [9] 0x1
+write 14 0 0x80104
+write 14 2 0x71030340
+write 14 3 0x4800
+write 14 8 0x0
+write 14 7 0x0
+write 14 6 0x0
+write 14 12 0x6
+write 14 12 0x7
+write 14 14 0x71034b3f
+write 14 13 0x1
+write 14 9 0x24
+write 14 5 0x0
+write 14 18 0x68
+write 14 10 0x100000
+write 14 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 18 0x11
+write 4 19 0x13
+write 4 34 0x19
+write 4 28 0x29
+write 4 2 0x21
+write 17 0 0x100035
+writefield 25 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 5 0 [0] 0x1
+writefield 13 0 [0] 0x1
+writefield 14 0 [0] 0x1
+poll 5 0 [31] 0x0 100
+write 4 18 0x0
+write 4 19 0x0
+write 4 34 0x0
+write 4 28 0x0
+write 4 2 0x0
+write 17 0 0x2
+poll 17 0 [1] 0x0 100
+write 17 0 0x40000000
+poll 17 0 [30] 0x0 100
+writefield 0 4 [12] 0x0
+write 25 0 0x8000002
+poll 25 0 [1] 0x0 100
+write 25 0 0x48000000
+poll 25 0 [30] 0x0 100
+writefield 0 4 [20] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 5 0 0x2
+poll 5 0 [1] 0x0 100
+write 5 0 0x40000000
+poll 5 0 [30] 0x0 100
+writefield 0 4 [0] 0x0
+write 13 0 0x2
+poll 13 0 [1] 0x0 100
+write 13 0 0x40000000
+poll 13 0 [30] 0x0 100
+writefield 0 4 [8] 0x0
+write 14 0 0x2
+poll 14 0 [1] 0x0 100
+write 14 0 0x40000000
+poll 14 0 [30] 0x0 100
+writefield 0 4 [9] 0x0
+;; End Epoch 22
+;; Start Epoch 23
+label 0x17
+writefield 0 4 [13] 0x1
+write 18 0 0x100034
+write 18 4 0x10634404
+write 18 5 0x100400
+write 18 2 0x20400303
+write 18 10 0x0
+write 18 3 0x1155
+write 18 6 0xffff0000
+write 18 7 0xffff0000
+write 18 13 0x0
+writefield 0 4 [21] 0x1
+write 26 0 0x8000000
+write 26 0 0x6000fc
+write 26 13 0x400040
+write 26 2 0x38000
+write 26 7 0x0
+write 26 8 0x0
+write 26 12 0x0
+write 26 3 0x0
+write 26 4 0x1f
+write 26 5 0x1fff
+write 26 6 0x1fff
+write 26 10 0x1
+write 26 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 26 11 0x1
+write 26 256 0x5c
+write 26 257 0x2e2
+write 26 258 0x44
+write 26 259 0xfa5c
+write 26 260 0x48
+write 26 261 0x662
+write 26 262 0x60
+write 26 263 0xfca2
+write 26 264 0x72
+write 26 265 0x7fb
+write 26 266 0x53
+write 26 267 0x317
+write 26 268 0x73
+write 26 269 0x157
+write 26 270 0x42
+write 26 271 0x51
+write 26 272 0x71
+write 26 273 0xfe2b
+write 26 274 0x6f
+write 26 275 0x17f
+write 26 276 0x54
+write 26 277 0xfd30
+write 26 278 0x6e
+write 26 279 0x34f
+write 26 280 0x7c
+write 26 281 0x217
+write 26 282 0x4b
+write 26 283 0xfe18
+write 26 284 0x42
+write 26 285 0xfcfc
+write 26 286 0x6e
+write 26 287 0x16e
+write 26 288 0x51
+write 26 289 0xfb87
+write 26 290 0x53
+write 26 291 0xff7b
+write 26 292 0x58
+write 26 293 0x25a
+write 26 294 0x53
+write 26 295 0x216
+write 26 296 0x5e
+write 26 297 0xfe0e
+write 26 298 0x4e
+write 26 299 0xfd8c
+write 26 300 0x77
+write 26 301 0x5e6
+write 26 302 0x7e
+write 26 303 0xfb3e
+write 26 304 0x5b
+write 26 305 0xfb89
+write 26 306 0x62
+write 26 307 0x2cc
+write 26 308 0x4d
+write 26 309 0xf9cd
+write 26 310 0x57
+write 26 311 0xfc22
+write 26 312 0x64
+write 26 313 0x656
+write 26 314 0x5b
+write 26 315 0x29b
+write 26 316 0x4c
+write 26 317 0x771
+write 26 318 0x76
+write 26 319 0xf8c9
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [1] 0x1
+write 6 0 0x80004
+write 6 2 0x34358000
+write 6 3 0x100010
+write 6 4 0x400040
+write 6 8 0x0
+write 6 7 0x0
+write 6 6 0x0
+write 6 12 0x6
+write 6 12 0x7
+write 6 14 0x3435bfff
+write 6 13 0x1
+write 6 9 0x24
+write 6 5 0x400
+write 6 18 0x68
+write 6 10 0x100000
+write 6 17 0x0
+writefield 0 4 [2] 0x1
+write 7 0 0x80104
+write 7 2 0x71034b40
+write 7 3 0x4800
+write 7 8 0x0
+write 7 7 0x0
+write 7 6 0x0
+write 7 12 0x6
+write 7 12 0x7
+write 7 14 0x7103933f
+write 7 13 0x1
+write 7 9 0x24
+write 7 5 0x0
+write 7 18 0x68
+write 7 10 0x100000
+write 7 17 0x0
+writefield 0 4 [3] 0x1
+write 8 0 0x8000c
+write 8 2 0x34010020
+write 8 3 0x100010
+write 8 4 0x400020
+write 8 8 0x0
+write 8 7 0x0
+write 8 6 0x0
+write 8 12 0x6
+write 8 12 0x7
+write 8 14 0x34013fff
+write 8 13 0x1
+write 8 9 0x24
+write 8 5 0x400
+write 8 18 0x58
+write 8 10 0x100000
+write 8 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 21 0x3
+write 4 22 0x5
+write 4 36 0x1b
+write 4 29 0x2b
+write 4 5 0x23
+write 18 0 0x100035
+writefield 26 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 8 0 [0] 0x1
+writefield 6 0 [0] 0x1
+writefield 7 0 [0] 0x1
+poll 8 0 [31] 0x0 100
+write 4 21 0x0
+write 4 22 0x0
+write 4 36 0x0
+write 4 29 0x0
+write 4 5 0x0
+write 18 0 0x2
+poll 18 0 [1] 0x0 100
+write 18 0 0x40000000
+poll 18 0 [30] 0x0 100
+writefield 0 4 [13] 0x0
+write 26 0 0x8000002
+poll 26 0 [1] 0x0 100
+write 26 0 0x48000000
+poll 26 0 [30] 0x0 100
+writefield 0 4 [21] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 8 0 0x2
+poll 8 0 [1] 0x0 100
+write 8 0 0x40000000
+poll 8 0 [30] 0x0 100
+writefield 0 4 [3] 0x0
+write 6 0 0x2
+poll 6 0 [1] 0x0 100
+write 6 0 0x40000000
+poll 6 0 [30] 0x0 100
+writefield 0 4 [1] 0x0
+write 7 0 0x2
+poll 7 0 [1] 0x0 100
+write 7 0 0x40000000
+poll 7 0 [30] 0x0 100
+writefield 0 4 [2] 0x0
+;; End Epoch 23
+;; Start Epoch 24
+label 0x18
+writefield 0 4 [10] 0x1
+write 15 0 0x100034
+write 15 4 0x10634404
+write 15 5 0x100400
+write 15 2 0x20400303
+write 15 10 0x0
+write 15 3 0x1155
+write 15 6 0xffff0000
+write 15 7 0xffff0000
+write 15 13 0x0
+writefield 0 4 [18] 0x1
+write 23 0 0x8000000
+write 23 0 0x6000fc
+write 23 13 0x400040
+write 23 2 0x38000
+write 23 7 0x0
+write 23 8 0x0
+write 23 12 0x0
+write 23 3 0x0
+write 23 4 0x1f
+write 23 5 0x1fff
+write 23 6 0x1fff
+write 23 10 0x1
+write 23 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 23 11 0x1
+write 23 256 0x49
+write 23 257 0xf859
+write 23 258 0x65
+write 23 259 0x2d
+write 23 260 0x56
+write 23 261 0xfbd9
+write 23 262 0x77
+write 23 263 0xa0
+write 23 264 0x6e
+write 23 265 0xfd18
+write 23 266 0x6f
+write 23 267 0x5d6
+write 23 268 0x47
+write 23 269 0x51c
+write 23 270 0x7c
+write 23 271 0x68f
+write 23 272 0x7a
+write 23 273 0xfd4c
+write 23 274 0x60
+write 23 275 0x6e5
+write 23 276 0x46
+write 23 277 0xf811
+write 23 278 0x71
+write 23 279 0x7af
+write 23 280 0x65
+write 23 281 0x2c3
+write 23 282 0x4f
+write 23 283 0xfe67
+write 23 284 0x4c
+write 23 285 0xf8de
+write 23 286 0x75
+write 23 287 0x78a
+write 23 288 0x60
+write 23 289 0xfcaa
+write 23 290 0x50
+write 23 291 0xfe97
+write 23 292 0x55
+write 23 293 0xfd
+write 23 294 0x4c
+write 23 295 0x798
+write 23 296 0x4d
+write 23 297 0xff66
+write 23 298 0x73
+write 23 299 0x6ec
+write 23 300 0x6a
+write 23 301 0x28a
+write 23 302 0x75
+write 23 303 0x683
+write 23 304 0x6a
+write 23 305 0x5f4
+write 23 306 0x5a
+write 23 307 0xfd35
+write 23 308 0x69
+write 23 309 0x175
+write 23 310 0x56
+write 23 311 0x2d0
+write 23 312 0x5a
+write 23 313 0xf9fd
+write 23 314 0x7c
+write 23 315 0xf972
+write 23 316 0x4a
+write 23 317 0x765
+write 23 318 0x42
+write 23 319 0xfdc6
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [4] 0x1
+write 9 0 0x80004
+write 9 2 0x34010000
+write 9 3 0x100010
+write 9 4 0x400040
+write 9 8 0x0
+write 9 7 0x0
+write 9 6 0x0
+write 9 12 0x6
+write 9 12 0x7
+write 9 14 0x34013fff
+write 9 13 0x1
+write 9 9 0x24
+write 9 5 0x400
+write 9 18 0x68
+write 9 10 0x100000
+write 9 17 0x0
+writefield 0 4 [5] 0x1
+write 10 0 0x80104
+write 10 2 0x71039340
+write 10 3 0x4800
+write 10 8 0x0
+write 10 7 0x0
+write 10 6 0x0
+write 10 12 0x6
+write 10 12 0x7
+write 10 14 0x7103db3f
+write 10 13 0x1
+write 10 9 0x24
+write 10 5 0x0
+write 10 18 0x68
+write 10 10 0x100000
+write 10 17 0x0
+writefield 0 4 [6] 0x1
+write 11 0 0x8000c
+write 11 2 0x34090000
+write 11 3 0x100010
+write 11 4 0x400020
+write 11 8 0x0
+write 11 7 0x0
+write 11 6 0x0
+write 11 12 0x6
+write 11 12 0x7
+write 11 14 0x34093fff
+write 11 13 0x1
+write 11 9 0x24
+write 11 5 0x400
+write 11 18 0x58
+write 11 10 0x100000
+write 11 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 12 0x9
+write 4 13 0xb
+write 4 30 0x15
+write 4 28 0x25
+write 4 8 0x21
+write 15 0 0x100035
+writefield 23 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 11 0 [0] 0x1
+writefield 9 0 [0] 0x1
+writefield 10 0 [0] 0x1
+poll 11 0 [31] 0x0 100
+write 4 12 0x0
+write 4 13 0x0
+write 4 30 0x0
+write 4 28 0x0
+write 4 8 0x0
+write 15 0 0x2
+poll 15 0 [1] 0x0 100
+write 15 0 0x40000000
+poll 15 0 [30] 0x0 100
+writefield 0 4 [10] 0x0
+write 23 0 0x8000002
+poll 23 0 [1] 0x0 100
+write 23 0 0x48000000
+poll 23 0 [30] 0x0 100
+writefield 0 4 [18] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 11 0 0x2
+poll 11 0 [1] 0x0 100
+write 11 0 0x40000000
+poll 11 0 [30] 0x0 100
+writefield 0 4 [6] 0x0
+write 9 0 0x2
+poll 9 0 [1] 0x0 100
+write 9 0 0x40000000
+poll 9 0 [30] 0x0 100
+writefield 0 4 [4] 0x0
+write 10 0 0x2
+poll 10 0 [1] 0x0 100
+write 10 0 0x40000000
+poll 10 0 [30] 0x0 100
+writefield 0 4 [5] 0x0
+;; End Epoch 24
+;; Start Epoch 25
+label 0x19
+writefield 0 4 [11] 0x1
+write 16 0 0x100034
+write 16 4 0x10634404
+write 16 5 0x100400
+write 16 2 0x20400303
+write 16 10 0x0
+write 16 3 0x1155
+write 16 6 0xffff0000
+write 16 7 0xffff0000
+write 16 13 0x0
+writefield 0 4 [19] 0x1
+write 24 0 0x8000000
+write 24 0 0x6000fc
+write 24 13 0x400040
+write 24 2 0x38000
+write 24 7 0x0
+write 24 8 0x0
+write 24 12 0x0
+write 24 3 0x0
+write 24 4 0x1f
+write 24 5 0x1fff
+write 24 6 0x1fff
+write 24 10 0x1
+write 24 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 24 11 0x1
+write 24 256 0x78
+write 24 257 0xfa18
+write 24 258 0x66
+write 24 259 0xf945
+write 24 260 0x57
+write 24 261 0xfd0e
+write 24 262 0x70
+write 24 263 0xf82e
+write 24 264 0x74
+write 24 265 0xfa9d
+write 24 266 0x62
+write 24 267 0x613
+write 24 268 0x57
+write 24 269 0xfe4a
+write 24 270 0x75
+write 24 271 0x13
+write 24 272 0x5c
+write 24 273 0xfc61
+write 24 274 0x4d
+write 24 275 0xf9be
+write 24 276 0x65
+write 24 277 0xfd20
+write 24 278 0x53
+write 24 279 0xfb1d
+write 24 280 0x50
+write 24 281 0x2e8
+write 24 282 0x6f
+write 24 283 0xff41
+write 24 284 0x54
+write 24 285 0x2f3
+write 24 286 0x4e
+write 24 287 0xf91e
+write 24 288 0x54
+write 24 289 0xfd20
+write 24 290 0x71
+write 24 291 0x3f3
+write 24 292 0x56
+write 24 293 0x639
+write 24 294 0x56
+write 24 295 0xff36
+write 24 296 0x4a
+write 24 297 0xf88c
+write 24 298 0x43
+write 24 299 0xf8c1
+write 24 300 0x78
+write 24 301 0xf85a
+write 24 302 0x41
+write 24 303 0xf86e
+write 24 304 0x6e
+write 24 305 0xfcba
+write 24 306 0x4e
+write 24 307 0xffc7
+write 24 308 0x40
+write 24 309 0xfeff
+write 24 310 0x4e
+write 24 311 0xffcb
+write 24 312 0x73
+write 24 313 0xfb7b
+write 24 314 0x7c
+write 24 315 0x7dc
+write 24 316 0x6d
+write 24 317 0xfab6
+write 24 318 0x58
+write 24 319 0x379
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [7] 0x1
+write 12 0 0x80004
+write 12 2 0x34010000
+write 12 3 0x100010
+write 12 4 0x400040
+write 12 8 0x0
+write 12 7 0x0
+write 12 6 0x0
+write 12 12 0x6
+write 12 12 0x7
+write 12 14 0x34013fff
+write 12 13 0x1
+write 12 9 0x24
+write 12 5 0x400
+write 12 18 0x68
+write 12 10 0x100000
+write 12 17 0x0
+writefield 0 4 [8] 0x1
+write 13 0 0x80104
+write 13 2 0x7103db40
+write 13 3 0x4800
+write 13 8 0x0
+write 13 7 0x0
+write 13 6 0x0
+write 13 12 0x6
+write 13 12 0x7
+write 13 14 0x7104233f
+write 13 13 0x1
+write 13 9 0x24
+write 13 5 0x0
+write 13 18 0x68
+write 13 10 0x100000
+write 13 17 0x0
+writefield 0 4 [9] 0x1
+write 14 0 0x8000c
+write 14 2 0x34090020
+write 14 3 0x100010
+write 14 4 0x400020
+write 14 8 0x0
+write 14 7 0x0
+write 14 6 0x0
+write 14 12 0x6
+write 14 12 0x7
+write 14 14 0x34093fff
+write 14 13 0x1
+write 14 9 0x24
+write 14 5 0x400
+write 14 18 0x58
+write 14 10 0x100000
+write 14 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 15 0xf
+write 4 16 0x11
+write 4 32 0x17
+write 4 29 0x27
+write 4 11 0x23
+write 16 0 0x100035
+writefield 24 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 14 0 [0] 0x1
+writefield 12 0 [0] 0x1
+writefield 13 0 [0] 0x1
+poll 14 0 [31] 0x0 100
+write 4 15 0x0
+write 4 16 0x0
+write 4 32 0x0
+write 4 29 0x0
+write 4 11 0x0
+write 16 0 0x2
+poll 16 0 [1] 0x0 100
+write 16 0 0x40000000
+poll 16 0 [30] 0x0 100
+writefield 0 4 [11] 0x0
+write 24 0 0x8000002
+poll 24 0 [1] 0x0 100
+write 24 0 0x48000000
+poll 24 0 [30] 0x0 100
+writefield 0 4 [19] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 14 0 0x2
+poll 14 0 [1] 0x0 100
+write 14 0 0x40000000
+poll 14 0 [30] 0x0 100
+writefield 0 4 [9] 0x0
+write 12 0 0x2
+poll 12 0 [1] 0x0 100
+write 12 0 0x40000000
+poll 12 0 [30] 0x0 100
+writefield 0 4 [7] 0x0
+write 13 0 0x2
+poll 13 0 [1] 0x0 100
+write 13 0 0x40000000
+poll 13 0 [30] 0x0 100
+writefield 0 4 [8] 0x0
+;; End Epoch 25
+;; Start Epoch 26
+label 0x1a
+writefield 0 4 [12] 0x1
+write 17 0 0x100034
+write 17 4 0x10634404
+write 17 5 0x100400
+write 17 2 0x20400303
+write 17 10 0x0
+write 17 3 0x1155
+write 17 6 0xffff0000
+write 17 7 0xffff0000
+write 17 13 0x0
+writefield 0 4 [20] 0x1
+write 25 0 0x8000000
+write 25 0 0x6000fc
+write 25 13 0x400040
+write 25 2 0x38000
+write 25 7 0x0
+write 25 8 0x0
+write 25 12 0x0
+write 25 3 0x0
+write 25 4 0x1f
+write 25 5 0x1fff
+write 25 6 0x1fff
+write 25 10 0x1
+write 25 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 25 11 0x1
+write 25 256 0x4f
+write 25 257 0xfad9
+write 25 258 0x62
+write 25 259 0x5d1
+write 25 260 0x63
+write 25 261 0x56c
+write 25 262 0x50
+write 25 263 0x685
+write 25 264 0x73
+write 25 265 0xf867
+write 25 266 0x4d
+write 25 267 0xf909
+write 25 268 0x68
+write 25 269 0xfaed
+write 25 270 0x6e
+write 25 271 0xfdc0
+write 25 272 0x7b
+write 25 273 0xfa95
+write 25 274 0x6d
+write 25 275 0x182
+write 25 276 0x53
+write 25 277 0xf921
+write 25 278 0x45
+write 25 279 0x2c4
+write 25 280 0x58
+write 25 281 0xfb62
+write 25 282 0x6e
+write 25 283 0xfd4a
+write 25 284 0x6e
+write 25 285 0x4c7
+write 25 286 0x7f
+write 25 287 0xfd78
+write 25 288 0x6f
+write 25 289 0x115
+write 25 290 0x4b
+write 25 291 0x434
+write 25 292 0x77
+write 25 293 0x712
+write 25 294 0x51
+write 25 295 0x51e
+write 25 296 0x7f
+write 25 297 0xf9bf
+write 25 298 0x4d
+write 25 299 0x584
+write 25 300 0x7c
+write 25 301 0xfc8d
+write 25 302 0x5c
+write 25 303 0x1b6
+write 25 304 0x6e
+write 25 305 0xfe4c
+write 25 306 0x43
+write 25 307 0xfd04
+write 25 308 0x65
+write 25 309 0x238
+write 25 310 0x6b
+write 25 311 0x76b
+write 25 312 0x5e
+write 25 313 0xfc1a
+write 25 314 0x72
+write 25 315 0x2cb
+write 25 316 0x60
+write 25 317 0xfbb9
+write 25 318 0x66
+write 25 319 0xff5a
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [0] 0x1
+write 5 0 0x80004
+write 5 2 0x34090000
+write 5 3 0x100010
+write 5 4 0x400040
+write 5 8 0x0
+write 5 7 0x0
+write 5 6 0x0
+write 5 12 0x6
+write 5 12 0x7
+write 5 14 0x34093fff
+write 5 13 0x1
+write 5 9 0x24
+write 5 5 0x400
+write 5 18 0x68
+write 5 10 0x100000
+write 5 17 0x0
+writefield 0 4 [1] 0x1
+write 6 0 0x80104
+write 6 2 0x71042340
+write 6 3 0x4800
+write 6 8 0x0
+write 6 7 0x0
+write 6 6 0x0
+write 6 12 0x6
+write 6 12 0x7
+write 6 14 0x71046b3f
+write 6 13 0x1
+write 6 9 0x24
+write 6 5 0x0
+write 6 18 0x68
+write 6 10 0x100000
+write 6 17 0x0
+writefield 0 4 [2] 0x1
+write 7 0 0x8000c
+write 7 2 0x3420c000
+write 7 3 0x100010
+write 7 4 0x400020
+write 7 8 0x0
+write 7 7 0x0
+write 7 6 0x0
+write 7 12 0x6
+write 7 12 0x7
+write 7 14 0x3420ffff
+write 7 13 0x1
+write 7 9 0x24
+write 7 5 0x400
+write 7 18 0x58
+write 7 10 0x100000
+write 7 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 18 0x1
+write 4 19 0x3
+write 4 34 0x19
+write 4 28 0x29
+write 4 4 0x21
+write 17 0 0x100035
+writefield 25 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 7 0 [0] 0x1
+writefield 5 0 [0] 0x1
+writefield 6 0 [0] 0x1
+poll 7 0 [31] 0x0 100
+write 4 18 0x0
+write 4 19 0x0
+write 4 34 0x0
+write 4 28 0x0
+write 4 4 0x0
+write 17 0 0x2
+poll 17 0 [1] 0x0 100
+write 17 0 0x40000000
+poll 17 0 [30] 0x0 100
+writefield 0 4 [12] 0x0
+write 25 0 0x8000002
+poll 25 0 [1] 0x0 100
+write 25 0 0x48000000
+poll 25 0 [30] 0x0 100
+writefield 0 4 [20] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 7 0 0x2
+poll 7 0 [1] 0x0 100
+write 7 0 0x40000000
+poll 7 0 [30] 0x0 100
+writefield 0 4 [2] 0x0
+write 5 0 0x2
+poll 5 0 [1] 0x0 100
+write 5 0 0x40000000
+poll 5 0 [30] 0x0 100
+writefield 0 4 [0] 0x0
+write 6 0 0x2
+poll 6 0 [1] 0x0 100
+write 6 0 0x40000000
+poll 6 0 [30] 0x0 100
+writefield 0 4 [1] 0x0
+;; End Epoch 26
+;; Start Epoch 27
+label 0x1b
+writefield 0 4 [13] 0x1
+write 18 0 0x100034
+write 18 4 0x10634404
+write 18 5 0x100400
+write 18 2 0x20400303
+write 18 10 0x0
+write 18 3 0x1155
+write 18 6 0xffff0000
+write 18 7 0xffff0000
+write 18 13 0x0
+writefield 0 4 [21] 0x1
+write 26 0 0x8000000
+write 26 0 0x6000fc
+write 26 13 0x400040
+write 26 2 0x38000
+write 26 7 0x0
+write 26 8 0x0
+write 26 12 0x0
+write 26 3 0x0
+write 26 4 0x1f
+write 26 5 0x1fff
+write 26 6 0x1fff
+write 26 10 0x1
+write 26 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 26 11 0x1
+write 26 256 0x4c
+write 26 257 0xfa77
+write 26 258 0x53
+write 26 259 0x34c
+write 26 260 0x69
+write 26 261 0xfb97
+write 26 262 0x70
+write 26 263 0xfec8
+write 26 264 0x75
+write 26 265 0xfe28
+write 26 266 0x4a
+write 26 267 0x647
+write 26 268 0x65
+write 26 269 0xfd72
+write 26 270 0x6b
+write 26 271 0xf80f
+write 26 272 0x7a
+write 26 273 0xfe40
+write 26 274 0x69
+write 26 275 0x639
+write 26 276 0x49
+write 26 277 0xfb3c
+write 26 278 0x7f
+write 26 279 0x41b
+write 26 280 0x54
+write 26 281 0x161
+write 26 282 0x5c
+write 26 283 0xfd23
+write 26 284 0x58
+write 26 285 0xf94b
+write 26 286 0x43
+write 26 287 0x6cf
+write 26 288 0x50
+write 26 289 0xf856
+write 26 290 0x77
+write 26 291 0x245
+write 26 292 0x70
+write 26 293 0x2e8
+write 26 294 0x60
+write 26 295 0xfddc
+write 26 296 0x78
+write 26 297 0xfc17
+write 26 298 0x43
+write 26 299 0x3d
+write 26 300 0x41
+write 26 301 0xf903
+write 26 302 0x68
+write 26 303 0xc4
+write 26 304 0x79
+write 26 305 0xb6
+write 26 306 0x56
+write 26 307 0xfcd4
+write 26 308 0x50
+write 26 309 0x1dd
+write 26 310 0x4a
+write 26 311 0x489
+write 26 312 0x4e
+write 26 313 0x3c
+write 26 314 0x69
+write 26 315 0xf9f9
+write 26 316 0x41
+write 26 317 0xf8be
+write 26 318 0x76
+write 26 319 0xf839
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [3] 0x1
+write 8 0 0x80004
+write 8 2 0x34090000
+write 8 3 0x100010
+write 8 4 0x400040
+write 8 8 0x0
+write 8 7 0x0
+write 8 6 0x0
+write 8 12 0x6
+write 8 12 0x7
+write 8 14 0x34093fff
+write 8 13 0x1
+write 8 9 0x24
+write 8 5 0x400
+write 8 18 0x68
+write 8 10 0x100000
+write 8 17 0x0
+writefield 0 4 [4] 0x1
+write 9 0 0x80104
+write 9 2 0x71046b40
+write 9 3 0x4800
+write 9 8 0x0
+write 9 7 0x0
+write 9 6 0x0
+write 9 12 0x6
+write 9 12 0x7
+write 9 14 0x7104b33f
+write 9 13 0x1
+write 9 9 0x24
+write 9 5 0x0
+write 9 18 0x68
+write 9 10 0x100000
+write 9 17 0x0
+writefield 0 4 [5] 0x1
+write 10 0 0x8000c
+write 10 2 0x3420c020
+write 10 3 0x100010
+write 10 4 0x400020
+write 10 8 0x0
+write 10 7 0x0
+write 10 6 0x0
+write 10 12 0x6
+write 10 12 0x7
+write 10 14 0x3420ffff
+write 10 13 0x1
+write 10 9 0x24
+write 10 5 0x400
+write 10 18 0x58
+write 10 10 0x100000
+write 10 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 21 0x7
+write 4 22 0x9
+write 4 36 0x1b
+write 4 29 0x2b
+write 4 7 0x23
+write 18 0 0x100035
+writefield 26 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 10 0 [0] 0x1
+writefield 8 0 [0] 0x1
+writefield 9 0 [0] 0x1
+poll 10 0 [31] 0x0 100
+write 4 21 0x0
+write 4 22 0x0
+write 4 36 0x0
+write 4 29 0x0
+write 4 7 0x0
+write 18 0 0x2
+poll 18 0 [1] 0x0 100
+write 18 0 0x40000000
+poll 18 0 [30] 0x0 100
+writefield 0 4 [13] 0x0
+write 26 0 0x8000002
+poll 26 0 [1] 0x0 100
+write 26 0 0x48000000
+poll 26 0 [30] 0x0 100
+writefield 0 4 [21] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 10 0 0x2
+poll 10 0 [1] 0x0 100
+write 10 0 0x40000000
+poll 10 0 [30] 0x0 100
+writefield 0 4 [5] 0x0
+write 8 0 0x2
+poll 8 0 [1] 0x0 100
+write 8 0 0x40000000
+poll 8 0 [30] 0x0 100
+writefield 0 4 [3] 0x0
+write 9 0 0x2
+poll 9 0 [1] 0x0 100
+write 9 0 0x40000000
+poll 9 0 [30] 0x0 100
+writefield 0 4 [4] 0x0
+;; End Epoch 27
+;; Start Epoch 28
+label 0x1c
+writefield 0 4 [10] 0x1
+write 15 0 0x100034
+write 15 4 0x10634404
+write 15 5 0x100400
+write 15 2 0x20400303
+write 15 10 0x0
+write 15 3 0x1155
+write 15 6 0xffff0000
+write 15 7 0xffff0000
+write 15 13 0x0
+writefield 0 4 [18] 0x1
+write 23 0 0x8000000
+write 23 0 0x6000fc
+write 23 13 0x400040
+write 23 2 0x38000
+write 23 7 0x0
+write 23 8 0x0
+write 23 12 0x0
+write 23 3 0x0
+write 23 4 0x1f
+write 23 5 0x1fff
+write 23 6 0x1fff
+write 23 10 0x1
+write 23 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 23 11 0x1
+write 23 256 0x64
+write 23 257 0xfdf8
+write 23 258 0x6f
+write 23 259 0xf9f5
+write 23 260 0x4b
+write 23 261 0xfe3e
+write 23 262 0x60
+write 23 263 0x24e
+write 23 264 0x7c
+write 23 265 0xd4
+write 23 266 0x49
+write 23 267 0x26b
+write 23 268 0x40
+write 23 269 0x516
+write 23 270 0x4d
+write 23 271 0xfafb
+write 23 272 0x54
+write 23 273 0x3b4
+write 23 274 0x7a
+write 23 275 0xfd50
+write 23 276 0x7c
+write 23 277 0xfe56
+write 23 278 0x68
+write 23 279 0xfa57
+write 23 280 0x7b
+write 23 281 0xfe5a
+write 23 282 0x75
+write 23 283 0x3
+write 23 284 0x5a
+write 23 285 0x688
+write 23 286 0x6b
+write 23 287 0xfd47
+write 23 288 0x58
+write 23 289 0xf88b
+write 23 290 0x75
+write 23 291 0xfe3d
+write 23 292 0x75
+write 23 293 0xf887
+write 23 294 0x40
+write 23 295 0xfb37
+write 23 296 0x44
+write 23 297 0xfb39
+write 23 298 0x55
+write 23 299 0x219
+write 23 300 0x60
+write 23 301 0x31a
+write 23 302 0x54
+write 23 303 0xfa7b
+write 23 304 0x40
+write 23 305 0x4e8
+write 23 306 0x5e
+write 23 307 0xfa8c
+write 23 308 0x76
+write 23 309 0x51b
+write 23 310 0x5b
+write 23 311 0xfbd8
+write 23 312 0x60
+write 23 313 0xf837
+write 23 314 0x41
+write 23 315 0x222
+write 23 316 0x40
+write 23 317 0x1a1
+write 23 318 0x4d
+write 23 319 0x4b6
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [6] 0x1
+write 11 0 0x80004
+write 11 2 0x3420c000
+write 11 3 0x100010
+write 11 4 0x400040
+write 11 8 0x0
+write 11 7 0x0
+write 11 6 0x0
+write 11 12 0x6
+write 11 12 0x7
+write 11 14 0x3420ffff
+write 11 13 0x1
+write 11 9 0x24
+write 11 5 0x400
+write 11 18 0x68
+write 11 10 0x100000
+write 11 17 0x0
+writefield 0 4 [7] 0x1
+write 12 0 0x80104
+write 12 2 0x7104b340
+write 12 3 0x4800
+write 12 8 0x0
+write 12 7 0x0
+write 12 6 0x0
+write 12 12 0x6
+write 12 12 0x7
+write 12 14 0x7104fb3f
+write 12 13 0x1
+write 12 9 0x24
+write 12 5 0x0
+write 12 18 0x68
+write 12 10 0x100000
+write 12 17 0x0
+writefield 0 4 [8] 0x1
+write 13 0 0x8000c
+write 13 2 0x3427c000
+write 13 3 0x100010
+write 13 4 0x400020
+write 13 8 0x0
+write 13 7 0x0
+write 13 6 0x0
+write 13 12 0x6
+write 13 12 0x7
+write 13 14 0x3427ffff
+write 13 13 0x1
+write 13 9 0x24
+write 13 5 0x400
+write 13 18 0x58
+write 13 10 0x100000
+write 13 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 12 0xd
+write 4 13 0xf
+write 4 30 0x15
+write 4 28 0x25
+write 4 10 0x21
+write 15 0 0x100035
+writefield 23 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 13 0 [0] 0x1
+writefield 11 0 [0] 0x1
+writefield 12 0 [0] 0x1
+poll 13 0 [31] 0x0 100
+write 4 12 0x0
+write 4 13 0x0
+write 4 30 0x0
+write 4 28 0x0
+write 4 10 0x0
+write 15 0 0x2
+poll 15 0 [1] 0x0 100
+write 15 0 0x40000000
+poll 15 0 [30] 0x0 100
+writefield 0 4 [10] 0x0
+write 23 0 0x8000002
+poll 23 0 [1] 0x0 100
+write 23 0 0x48000000
+poll 23 0 [30] 0x0 100
+writefield 0 4 [18] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 13 0 0x2
+poll 13 0 [1] 0x0 100
+write 13 0 0x40000000
+poll 13 0 [30] 0x0 100
+writefield 0 4 [8] 0x0
+write 11 0 0x2
+poll 11 0 [1] 0x0 100
+write 11 0 0x40000000
+poll 11 0 [30] 0x0 100
+writefield 0 4 [6] 0x0
+write 12 0 0x2
+poll 12 0 [1] 0x0 100
+write 12 0 0x40000000
+poll 12 0 [30] 0x0 100
+writefield 0 4 [7] 0x0
+;; End Epoch 28
+;; Start Epoch 29
+label 0x1d
+writefield 0 4 [11] 0x1
+write 16 0 0x100034
+write 16 4 0x10634404
+write 16 5 0x100400
+write 16 2 0x20400303
+write 16 10 0x0
+write 16 3 0x1155
+write 16 6 0xffff0000
+write 16 7 0xffff0000
+write 16 13 0x0
+writefield 0 4 [19] 0x1
+write 24 0 0x8000000
+write 24 0 0x6000fc
+write 24 13 0x400040
+write 24 2 0x38000
+write 24 7 0x0
+write 24 8 0x0
+write 24 12 0x0
+write 24 3 0x0
+write 24 4 0x1f
+write 24 5 0x1fff
+write 24 6 0x1fff
+write 24 10 0x1
+write 24 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 24 11 0x1
+write 24 256 0x67
+write 24 257 0x6d9
+write 24 258 0x4b
+write 24 259 0x59e
+write 24 260 0x40
+write 24 261 0xfd02
+write 24 262 0x48
+write 24 263 0x165
+write 24 264 0x65
+write 24 265 0x175
+write 24 266 0x75
+write 24 267 0xf96f
+write 24 268 0x52
+write 24 269 0xfce8
+write 24 270 0x78
+write 24 271 0x467
+write 24 272 0x44
+write 24 273 0xfbd0
+write 24 274 0x4d
+write 24 275 0x5e1
+write 24 276 0x77
+write 24 277 0x518
+write 24 278 0x6e
+write 24 279 0x5b8
+write 24 280 0x42
+write 24 281 0xfcff
+write 24 282 0x7f
+write 24 283 0xfd64
+write 24 284 0x6a
+write 24 285 0xfc2c
+write 24 286 0x7c
+write 24 287 0x426
+write 24 288 0x4a
+write 24 289 0x4a7
+write 24 290 0x49
+write 24 291 0xfce6
+write 24 292 0x59
+write 24 293 0x70e
+write 24 294 0x70
+write 24 295 0x52f
+write 24 296 0x53
+write 24 297 0x72e
+write 24 298 0x52
+write 24 299 0xc2
+write 24 300 0x5f
+write 24 301 0x124
+write 24 302 0x71
+write 24 303 0xfe18
+write 24 304 0x77
+write 24 305 0xfbfb
+write 24 306 0x4c
+write 24 307 0xfee6
+write 24 308 0x70
+write 24 309 0x41f
+write 24 310 0x43
+write 24 311 0xf940
+write 24 312 0x75
+write 24 313 0x14d
+write 24 314 0x4d
+write 24 315 0x725
+write 24 316 0x42
+write 24 317 0xfd11
+write 24 318 0x4f
+write 24 319 0x27b
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [0] 0x1
+write 5 0 0x80104
+write 5 2 0x7104fb40
+write 5 3 0x4800
+write 5 8 0x0
+write 5 7 0x0
+write 5 6 0x0
+write 5 12 0x6
+write 5 12 0x7
+write 5 14 0x7105433f
+write 5 13 0x1
+write 5 9 0x24
+write 5 5 0x0
+write 5 18 0x68
+write 5 10 0x100000
+write 5 17 0x0
+writefield 0 4 [1] 0x1
+write 6 0 0x8000c
+write 6 2 0x3427c020
+write 6 3 0x100010
+write 6 4 0x400020
+write 6 8 0x0
+write 6 7 0x0
+write 6 6 0x0
+write 6 12 0x6
+write 6 12 0x7
+write 6 14 0x3427ffff
+write 6 13 0x1
+write 6 9 0x24
+write 6 5 0x400
+write 6 18 0x58
+write 6 10 0x100000
+write 6 17 0x0
+writefield 0 4 [9] 0x1
+write 14 0 0x80004
+write 14 2 0x3420c000
+write 14 3 0x100010
+write 14 4 0x400040
+write 14 8 0x0
+write 14 7 0x0
+write 14 6 0x0
+write 14 12 0x6
+write 14 12 0x7
+write 14 14 0x3420ffff
+write 14 13 0x1
+write 14 9 0x24
+write 14 5 0x400
+write 14 18 0x68
+write 14 10 0x100000
+write 14 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 15 0x13
+write 4 16 0x1
+write 4 32 0x17
+write 4 29 0x27
+write 4 3 0x23
+write 16 0 0x100035
+writefield 24 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 6 0 [0] 0x1
+writefield 14 0 [0] 0x1
+writefield 5 0 [0] 0x1
+poll 6 0 [31] 0x0 100
+write 4 15 0x0
+write 4 16 0x0
+write 4 32 0x0
+write 4 29 0x0
+write 4 3 0x0
+write 16 0 0x2
+poll 16 0 [1] 0x0 100
+write 16 0 0x40000000
+poll 16 0 [30] 0x0 100
+writefield 0 4 [11] 0x0
+write 24 0 0x8000002
+poll 24 0 [1] 0x0 100
+write 24 0 0x48000000
+poll 24 0 [30] 0x0 100
+writefield 0 4 [19] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 6 0 0x2
+poll 6 0 [1] 0x0 100
+write 6 0 0x40000000
+poll 6 0 [30] 0x0 100
+writefield 0 4 [1] 0x0
+write 14 0 0x2
+poll 14 0 [1] 0x0 100
+write 14 0 0x40000000
+poll 14 0 [30] 0x0 100
+writefield 0 4 [9] 0x0
+write 5 0 0x2
+poll 5 0 [1] 0x0 100
+write 5 0 0x40000000
+poll 5 0 [30] 0x0 100
+writefield 0 4 [0] 0x0
+;; End Epoch 29
+;; Start Epoch 30
+label 0x1e
+writefield 0 4 [12] 0x1
+write 17 0 0x100034
+write 17 4 0x10634404
+write 17 5 0x100400
+write 17 2 0x20400303
+write 17 10 0x0
+write 17 3 0x1155
+write 17 6 0xffff0000
+write 17 7 0xffff0000
+write 17 13 0x0
+writefield 0 4 [20] 0x1
+write 25 0 0x8000000
+write 25 0 0x6000fc
+write 25 13 0x400040
+write 25 2 0x38000
+write 25 7 0x0
+write 25 8 0x0
+write 25 12 0x0
+write 25 3 0x0
+write 25 4 0x1f
+write 25 5 0x1fff
+write 25 6 0x1fff
+write 25 10 0x1
+write 25 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 25 11 0x1
+write 25 256 0x59
+write 25 257 0xff2c
+write 25 258 0x79
+write 25 259 0x181
+write 25 260 0x76
+write 25 261 0x4b7
+write 25 262 0x45
+write 25 263 0xf93e
+write 25 264 0x47
+write 25 265 0xfab3
+write 25 266 0x4c
+write 25 267 0xf8ef
+write 25 268 0x7b
+write 25 269 0x4b7
+write 25 270 0x70
+write 25 271 0x68b
+write 25 272 0x5f
+write 25 273 0x40e
+write 25 274 0x5d
+write 25 275 0x4de
+write 25 276 0x41
+write 25 277 0x337
+write 25 278 0x6b
+write 25 279 0xfcba
+write 25 280 0x7c
+write 25 281 0xfe6e
+write 25 282 0x6d
+write 25 283 0x7
+write 25 284 0x47
+write 25 285 0xf986
+write 25 286 0x4f
+write 25 287 0xf90a
+write 25 288 0x66
+write 25 289 0x13a
+write 25 290 0x5e
+write 25 291 0xfd6f
+write 25 292 0x6b
+write 25 293 0x605
+write 25 294 0x4d
+write 25 295 0x2fb
+write 25 296 0x58
+write 25 297 0x337
+write 25 298 0x4a
+write 25 299 0xfe6e
+write 25 300 0x57
+write 25 301 0x602
+write 25 302 0x5f
+write 25 303 0x3f8
+write 25 304 0x79
+write 25 305 0x75c
+write 25 306 0x4b
+write 25 307 0x742
+write 25 308 0x57
+write 25 309 0x119
+write 25 310 0x75
+write 25 311 0x30a
+write 25 312 0x54
+write 25 313 0x193
+write 25 314 0x73
+write 25 315 0x636
+write 25 316 0x7f
+write 25 317 0xfed1
+write 25 318 0x5c
+write 25 319 0xfc3b
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [2] 0x1
+write 7 0 0x80004
+write 7 2 0x3427c000
+write 7 3 0x100010
+write 7 4 0x400040
+write 7 8 0x0
+write 7 7 0x0
+write 7 6 0x0
+write 7 12 0x6
+write 7 12 0x7
+write 7 14 0x3427ffff
+write 7 13 0x1
+write 7 9 0x24
+write 7 5 0x400
+write 7 18 0x68
+write 7 10 0x100000
+write 7 17 0x0
+writefield 0 4 [3] 0x1
+write 8 0 0x80104
+write 8 2 0x71054340
+write 8 3 0x4800
+write 8 8 0x0
+write 8 7 0x0
+write 8 6 0x0
+write 8 12 0x6
+write 8 12 0x7
+write 8 14 0x71058b3f
+write 8 13 0x1
+write 8 9 0x24
+write 8 5 0x0
+write 8 18 0x68
+write 8 10 0x100000
+write 8 17 0x0
+writefield 0 4 [4] 0x1
+write 9 0 0x8000c
+write 9 2 0x342ec000
+write 9 3 0x100010
+write 9 4 0x400020
+write 9 8 0x0
+write 9 7 0x0
+write 9 6 0x0
+write 9 12 0x6
+write 9 12 0x7
+write 9 14 0x342effff
+write 9 13 0x1
+write 9 9 0x24
+write 9 5 0x400
+write 9 18 0x58
+write 9 10 0x100000
+write 9 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 18 0x5
+write 4 19 0x7
+write 4 34 0x19
+write 4 28 0x29
+write 4 6 0x21
+write 17 0 0x100035
+writefield 25 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 9 0 [0] 0x1
+writefield 7 0 [0] 0x1
+writefield 8 0 [0] 0x1
+poll 9 0 [31] 0x0 100
+write 4 18 0x0
+write 4 19 0x0
+write 4 34 0x0
+write 4 28 0x0
+write 4 6 0x0
+write 17 0 0x2
+poll 17 0 [1] 0x0 100
+write 17 0 0x40000000
+poll 17 0 [30] 0x0 100
+writefield 0 4 [12] 0x0
+write 25 0 0x8000002
+poll 25 0 [1] 0x0 100
+write 25 0 0x48000000
+poll 25 0 [30] 0x0 100
+writefield 0 4 [20] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 9 0 0x2
+poll 9 0 [1] 0x0 100
+write 9 0 0x40000000
+poll 9 0 [30] 0x0 100
+writefield 0 4 [4] 0x0
+write 7 0 0x2
+poll 7 0 [1] 0x0 100
+write 7 0 0x40000000
+poll 7 0 [30] 0x0 100
+writefield 0 4 [2] 0x0
+write 8 0 0x2
+poll 8 0 [1] 0x0 100
+write 8 0 0x40000000
+poll 8 0 [30] 0x0 100
+writefield 0 4 [3] 0x0
+;; End Epoch 30
+;; Start Epoch 31
+label 0x1f
+writefield 0 4 [13] 0x1
+write 18 0 0x100034
+write 18 4 0x10634404
+write 18 5 0x100400
+write 18 2 0x20400303
+write 18 10 0x0
+write 18 3 0x1155
+write 18 6 0xffff0000
+write 18 7 0xffff0000
+write 18 13 0x0
+writefield 0 4 [21] 0x1
+write 26 0 0x8000000
+write 26 0 0x6000fc
+write 26 13 0x400040
+write 26 2 0x38000
+write 26 7 0x0
+write 26 8 0x0
+write 26 12 0x0
+write 26 3 0x0
+write 26 4 0x1f
+write 26 5 0x1fff
+write 26 6 0x1fff
+write 26 10 0x1
+write 26 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 26 11 0x1
+write 26 256 0x5a
+write 26 257 0x4ab
+write 26 258 0x6a
+write 26 259 0xf9bb
+write 26 260 0x6f
+write 26 261 0x3b1
+write 26 262 0x4d
+write 26 263 0x6b8
+write 26 264 0x55
+write 26 265 0xfd88
+write 26 266 0x48
+write 26 267 0xf812
+write 26 268 0x43
+write 26 269 0xfc27
+write 26 270 0x7a
+write 26 271 0xfe09
+write 26 272 0x76
+write 26 273 0x777
+write 26 274 0x5a
+write 26 275 0x7ec
+write 26 276 0x7a
+write 26 277 0x19a
+write 26 278 0x44
+write 26 279 0x2ac
+write 26 280 0x79
+write 26 281 0xfe27
+write 26 282 0x7e
+write 26 283 0x2ff
+write 26 284 0x5b
+write 26 285 0xfcc8
+write 26 286 0x71
+write 26 287 0xf849
+write 26 288 0x4d
+write 26 289 0x3be
+write 26 290 0x64
+write 26 291 0xf8ca
+write 26 292 0x58
+write 26 293 0xfcda
+write 26 294 0x71
+write 26 295 0xf848
+write 26 296 0x69
+write 26 297 0xfcaa
+write 26 298 0x6c
+write 26 299 0xf91e
+write 26 300 0x4d
+write 26 301 0x121
+write 26 302 0x63
+write 26 303 0x29c
+write 26 304 0x63
+write 26 305 0xfa21
+write 26 306 0x5f
+write 26 307 0x3d7
+write 26 308 0x66
+write 26 309 0x392
+write 26 310 0x5a
+write 26 311 0x33e
+write 26 312 0x49
+write 26 313 0xf84f
+write 26 314 0x4e
+write 26 315 0xfd4b
+write 26 316 0x60
+write 26 317 0x2af
+write 26 318 0x6e
+write 26 319 0x399
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [5] 0x1
+write 10 0 0x80004
+write 10 2 0x3427c000
+write 10 3 0x100010
+write 10 4 0x400040
+write 10 8 0x0
+write 10 7 0x0
+write 10 6 0x0
+write 10 12 0x6
+write 10 12 0x7
+write 10 14 0x3427ffff
+write 10 13 0x1
+write 10 9 0x24
+write 10 5 0x400
+write 10 18 0x68
+write 10 10 0x100000
+write 10 17 0x0
+writefield 0 4 [6] 0x1
+write 11 0 0x80104
+write 11 2 0x71058b40
+write 11 3 0x4800
+write 11 8 0x0
+write 11 7 0x0
+write 11 6 0x0
+write 11 12 0x6
+write 11 12 0x7
+write 11 14 0x7105d33f
+write 11 13 0x1
+write 11 9 0x24
+write 11 5 0x0
+write 11 18 0x68
+write 11 10 0x100000
+write 11 17 0x0
+writefield 0 4 [7] 0x1
+write 12 0 0x8000c
+write 12 2 0x342ec020
+write 12 3 0x100010
+write 12 4 0x400020
+write 12 8 0x0
+write 12 7 0x0
+write 12 6 0x0
+write 12 12 0x6
+write 12 12 0x7
+write 12 14 0x342effff
+write 12 13 0x1
+write 12 9 0x24
+write 12 5 0x400
+write 12 18 0x58
+write 12 10 0x100000
+write 12 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 21 0xb
+write 4 22 0xd
+write 4 36 0x1b
+write 4 29 0x2b
+write 4 9 0x23
+write 18 0 0x100035
+writefield 26 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 12 0 [0] 0x1
+writefield 10 0 [0] 0x1
+writefield 11 0 [0] 0x1
+poll 12 0 [31] 0x0 100
+write 4 21 0x0
+write 4 22 0x0
+write 4 36 0x0
+write 4 29 0x0
+write 4 9 0x0
+write 18 0 0x2
+poll 18 0 [1] 0x0 100
+write 18 0 0x40000000
+poll 18 0 [30] 0x0 100
+writefield 0 4 [13] 0x0
+write 26 0 0x8000002
+poll 26 0 [1] 0x0 100
+write 26 0 0x48000000
+poll 26 0 [30] 0x0 100
+writefield 0 4 [21] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 12 0 0x2
+poll 12 0 [1] 0x0 100
+write 12 0 0x40000000
+poll 12 0 [30] 0x0 100
+writefield 0 4 [7] 0x0
+write 10 0 0x2
+poll 10 0 [1] 0x0 100
+write 10 0 0x40000000
+poll 10 0 [30] 0x0 100
+writefield 0 4 [5] 0x0
+write 11 0 0x2
+poll 11 0 [1] 0x0 100
+write 11 0 0x40000000
+poll 11 0 [30] 0x0 100
+writefield 0 4 [6] 0x0
+;; End Epoch 31
+;; Start Epoch 32
+label 0x20
+writefield 0 4 [10] 0x1
+write 15 0 0x100034
+write 15 4 0x10634404
+write 15 5 0x100400
+write 15 2 0x20400303
+write 15 10 0x0
+write 15 3 0x2211
+write 15 6 0x3ff0000
+write 15 7 0xf0000
+write 15 13 0x0
+writefield 0 4 [18] 0x1
+write 23 0 0x8000000
+write 23 0 0x6000fc
+write 23 13 0x400040
+write 23 2 0x38000
+write 23 7 0x0
+write 23 8 0x0
+write 23 12 0x0
+write 23 3 0x0
+write 23 4 0x1f
+write 23 5 0x7ff
+write 23 6 0x7ff
+write 23 10 0x1
+write 23 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 23 11 0x1
+write 23 256 0x40
+write 23 257 0xffed
+write 23 258 0x4a
+write 23 259 0x1d3
+write 23 260 0x62
+write 23 261 0xfc01
+write 23 262 0x49
+write 23 263 0xfe42
+write 23 264 0x7a
+write 23 265 0xf838
+write 23 266 0x77
+write 23 267 0xfa46
+write 23 268 0x79
+write 23 269 0x5b9
+write 23 270 0x7b
+write 23 271 0x115
+write 23 272 0x77
+write 23 273 0xfa7d
+write 23 274 0x44
+write 23 275 0x70a
+write 23 276 0x78
+write 23 277 0x137
+write 23 278 0x48
+write 23 279 0xfc4f
+write 23 280 0x6a
+write 23 281 0xfadb
+write 23 282 0x5a
+write 23 283 0xf85b
+write 23 284 0x5c
+write 23 285 0xfd6e
+write 23 286 0x46
+write 23 287 0x473
+write 23 288 0x61
+write 23 289 0xfc9f
+write 23 290 0x72
+write 23 291 0xfa92
+write 23 292 0x48
+write 23 293 0x244
+write 23 294 0x56
+write 23 295 0xf8c9
+write 23 296 0x5c
+write 23 297 0xf9de
+write 23 298 0x65
+write 23 299 0xfac3
+write 23 300 0x58
+write 23 301 0x120
+write 23 302 0x4b
+write 23 303 0x5d3
+write 23 304 0x76
+write 23 305 0x1cf
+write 23 306 0x46
+write 23 307 0xfd70
+write 23 308 0x57
+write 23 309 0x5bb
+write 23 310 0x6d
+write 23 311 0xe5
+write 23 312 0x4a
+write 23 313 0x2e8
+write 23 314 0x4a
+write 23 315 0xfea7
+write 23 316 0x63
+write 23 317 0xb8
+write 23 318 0x40
+write 23 319 0x241
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [0] 0x1
+write 5 0 0x8000c
+write 5 2 0x3435c000
+write 5 3 0x80008
+write 5 4 0x600020
+write 5 8 0x0
+write 5 7 0x0
+write 5 6 0x0
+write 5 12 0x6
+write 5 12 0x7
+write 5 14 0x3435d7ff
+write 5 13 0x1
+write 5 9 0x24
+write 5 5 0x300
+write 5 18 0x58
+write 5 10 0x100000
+write 5 17 0x0
+writefield 0 4 [8] 0x1
+write 13 0 0x80004
+write 13 2 0x342ec000
+write 13 3 0x100010
+write 13 4 0x400040
+write 13 8 0x0
+write 13 7 0x0
+write 13 6 0x0
+write 13 12 0x6
+write 13 12 0x7
+write 13 14 0x342effff
+write 13 13 0x1
+write 13 9 0x24
+write 13 5 0x400
+write 13 18 0x68
+write 13 10 0x100000
+write 13 17 0x0
+writefield 0 4 [9] 0x1
+write 14 0 0x80104
+write 14 2 0x7105d340
+write 14 3 0x4800
+write 14 8 0x0
+write 14 7 0x0
+write 14 6 0x0
+write 14 12 0x6
+write 14 12 0x7
+write 14 14 0x71061b3f
+write 14 13 0x1
+write 14 9 0x24
+write 14 5 0x0
+write 14 18 0x68
+write 14 10 0x100000
+write 14 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 12 0x11
+write 4 13 0x13
+write 4 30 0x15
+write 4 28 0x25
+write 4 2 0x21
+write 15 0 0x100035
+writefield 23 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 5 0 [0] 0x1
+writefield 13 0 [0] 0x1
+writefield 14 0 [0] 0x1
+poll 5 0 [31] 0x0 100
+write 4 12 0x0
+write 4 13 0x0
+write 4 30 0x0
+write 4 28 0x0
+write 4 2 0x0
+write 15 0 0x2
+poll 15 0 [1] 0x0 100
+write 15 0 0x40000000
+poll 15 0 [30] 0x0 100
+writefield 0 4 [10] 0x0
+write 23 0 0x8000002
+poll 23 0 [1] 0x0 100
+write 23 0 0x48000000
+poll 23 0 [30] 0x0 100
+writefield 0 4 [18] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 5 0 0x2
+poll 5 0 [1] 0x0 100
+write 5 0 0x40000000
+poll 5 0 [30] 0x0 100
+writefield 0 4 [0] 0x0
+write 13 0 0x2
+poll 13 0 [1] 0x0 100
+write 13 0 0x40000000
+poll 13 0 [30] 0x0 100
+writefield 0 4 [8] 0x0
+write 14 0 0x2
+poll 14 0 [1] 0x0 100
+write 14 0 0x40000000
+poll 14 0 [30] 0x0 100
+writefield 0 4 [9] 0x0
+;; End Epoch 32
+;; Start Epoch 33
+label 0x21
+writefield 0 4 [11] 0x1
+write 16 0 0x100034
+write 16 4 0x10634404
+write 16 5 0x100400
+write 16 2 0x20400303
+write 16 10 0x0
+write 16 3 0x2211
+write 16 6 0x3ff0000
+write 16 7 0xf0000
+write 16 13 0x0
+writefield 0 4 [19] 0x1
+write 24 0 0x8000000
+write 24 0 0x6000fc
+write 24 13 0x400040
+write 24 2 0x38000
+write 24 7 0x0
+write 24 8 0x0
+write 24 12 0x0
+write 24 3 0x0
+write 24 4 0x1f
+write 24 5 0x7ff
+write 24 6 0x7ff
+write 24 10 0x1
+write 24 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 24 11 0x1
+write 24 256 0x79
+write 24 257 0xfa3c
+write 24 258 0x64
+write 24 259 0xf822
+write 24 260 0x5b
+write 24 261 0xfeb9
+write 24 262 0x7d
+write 24 263 0x26c
+write 24 264 0x7a
+write 24 265 0x633
+write 24 266 0x61
+write 24 267 0xfc3d
+write 24 268 0x52
+write 24 269 0xf8a5
+write 24 270 0x5a
+write 24 271 0xf972
+write 24 272 0x4d
+write 24 273 0x573
+write 24 274 0x4e
+write 24 275 0xf986
+write 24 276 0x6e
+write 24 277 0x201
+write 24 278 0x50
+write 24 279 0x645
+write 24 280 0x7a
+write 24 281 0xfc47
+write 24 282 0x78
+write 24 283 0x261
+write 24 284 0x6b
+write 24 285 0x676
+write 24 286 0x65
+write 24 287 0x4d2
+write 24 288 0x64
+write 24 289 0x702
+write 24 290 0x63
+write 24 291 0xff35
+write 24 292 0x43
+write 24 293 0xf802
+write 24 294 0x75
+write 24 295 0x9e
+write 24 296 0x6b
+write 24 297 0xfbe6
+write 24 298 0x45
+write 24 299 0xf9f2
+write 24 300 0x7b
+write 24 301 0xfb13
+write 24 302 0x4f
+write 24 303 0xfda5
+write 24 304 0x7a
+write 24 305 0xfc01
+write 24 306 0x58
+write 24 307 0x30f
+write 24 308 0x48
+write 24 309 0x155
+write 24 310 0x5c
+write 24 311 0xfbb4
+write 24 312 0x4f
+write 24 313 0xf89d
+write 24 314 0x4a
+write 24 315 0x2ea
+write 24 316 0x79
+write 24 317 0x4b7
+write 24 318 0x67
+write 24 319 0xfdb2
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [1] 0x1
+write 6 0 0x80004
+write 6 2 0x342ec000
+write 6 3 0x100010
+write 6 4 0x400040
+write 6 8 0x0
+write 6 7 0x0
+write 6 6 0x0
+write 6 12 0x6
+write 6 12 0x7
+write 6 14 0x342effff
+write 6 13 0x1
+write 6 9 0x24
+write 6 5 0x400
+write 6 18 0x68
+write 6 10 0x100000
+write 6 17 0x0
+writefield 0 4 [2] 0x1
+write 7 0 0x80104
+write 7 2 0x71061b40
+write 7 3 0x4800
+write 7 8 0x0
+write 7 7 0x0
+write 7 6 0x0
+write 7 12 0x6
+write 7 12 0x7
+write 7 14 0x7106633f
+write 7 13 0x1
+write 7 9 0x24
+write 7 5 0x0
+write 7 18 0x68
+write 7 10 0x100000
+write 7 17 0x0
+writefield 0 4 [3] 0x1
+write 8 0 0x8000c
+write 8 2 0x3435c020
+write 8 3 0x80008
+write 8 4 0x600020
+write 8 8 0x0
+write 8 7 0x0
+write 8 6 0x0
+write 8 12 0x6
+write 8 12 0x7
+write 8 14 0x3435d7ff
+write 8 13 0x1
+write 8 9 0x24
+write 8 5 0x300
+write 8 18 0x58
+write 8 10 0x100000
+write 8 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 15 0x3
+write 4 16 0x5
+write 4 32 0x17
+write 4 29 0x27
+write 4 5 0x23
+write 16 0 0x100035
+writefield 24 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 8 0 [0] 0x1
+writefield 6 0 [0] 0x1
+writefield 7 0 [0] 0x1
+poll 8 0 [31] 0x0 100
+write 4 15 0x0
+write 4 16 0x0
+write 4 32 0x0
+write 4 29 0x0
+write 4 5 0x0
+write 16 0 0x2
+poll 16 0 [1] 0x0 100
+write 16 0 0x40000000
+poll 16 0 [30] 0x0 100
+writefield 0 4 [11] 0x0
+write 24 0 0x8000002
+poll 24 0 [1] 0x0 100
+write 24 0 0x48000000
+poll 24 0 [30] 0x0 100
+writefield 0 4 [19] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 8 0 0x2
+poll 8 0 [1] 0x0 100
+write 8 0 0x40000000
+poll 8 0 [30] 0x0 100
+writefield 0 4 [3] 0x0
+write 6 0 0x2
+poll 6 0 [1] 0x0 100
+write 6 0 0x40000000
+poll 6 0 [30] 0x0 100
+writefield 0 4 [1] 0x0
+write 7 0 0x2
+poll 7 0 [1] 0x0 100
+write 7 0 0x40000000
+poll 7 0 [30] 0x0 100
+writefield 0 4 [2] 0x0
+;; End Epoch 33
+;; Start Epoch 34
+label 0x22
+writefield 0 4 [12] 0x1
+write 17 0 0x100034
+write 17 4 0x10634404
+write 17 5 0x100400
+write 17 2 0x20400303
+write 17 10 0x0
+write 17 3 0x2211
+write 17 6 0x3ff0000
+write 17 7 0xf0000
+write 17 13 0x0
+writefield 0 4 [20] 0x1
+write 25 0 0x8000000
+write 25 0 0x6000fc
+write 25 13 0x400040
+write 25 2 0x38000
+write 25 7 0x0
+write 25 8 0x0
+write 25 12 0x0
+write 25 3 0x0
+write 25 4 0x1f
+write 25 5 0x7ff
+write 25 6 0x7ff
+write 25 10 0x1
+write 25 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 25 11 0x1
+write 25 256 0x6d
+write 25 257 0xf972
+write 25 258 0x42
+write 25 259 0xfdd7
+write 25 260 0x5c
+write 25 261 0xfc49
+write 25 262 0x60
+write 25 263 0x20
+write 25 264 0x57
+write 25 265 0xf8ba
+write 25 266 0x65
+write 25 267 0x416
+write 25 268 0x4b
+write 25 269 0x28e
+write 25 270 0x5c
+write 25 271 0x383
+write 25 272 0x7c
+write 25 273 0xfb42
+write 25 274 0x7b
+write 25 275 0x449
+write 25 276 0x45
+write 25 277 0x382
+write 25 278 0x62
+write 25 279 0x7c7
+write 25 280 0x75
+write 25 281 0xf8f0
+write 25 282 0x78
+write 25 283 0x115
+write 25 284 0x75
+write 25 285 0xf8db
+write 25 286 0x7a
+write 25 287 0xfd47
+write 25 288 0x58
+write 25 289 0xfdb3
+write 25 290 0x78
+write 25 291 0x46d
+write 25 292 0x4c
+write 25 293 0x6c9
+write 25 294 0x65
+write 25 295 0xfd64
+write 25 296 0x50
+write 25 297 0x708
+write 25 298 0x58
+write 25 299 0x630
+write 25 300 0x4a
+write 25 301 0xfb76
+write 25 302 0x6d
+write 25 303 0xfbb9
+write 25 304 0x57
+write 25 305 0xfd70
+write 25 306 0x65
+write 25 307 0x2d4
+write 25 308 0x55
+write 25 309 0xff91
+write 25 310 0x67
+write 25 311 0x48e
+write 25 312 0x79
+write 25 313 0x1fc
+write 25 314 0x43
+write 25 315 0xff58
+write 25 316 0x65
+write 25 317 0xfa2f
+write 25 318 0x74
+write 25 319 0x1d
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [4] 0x1
+write 9 0 0x80004
+write 9 2 0x342ec000
+write 9 3 0x100010
+write 9 4 0x400040
+write 9 8 0x0
+write 9 7 0x0
+write 9 6 0x0
+write 9 12 0x6
+write 9 12 0x7
+write 9 14 0x342effff
+write 9 13 0x1
+write 9 9 0x24
+write 9 5 0x400
+write 9 18 0x68
+write 9 10 0x100000
+write 9 17 0x0
+writefield 0 4 [5] 0x1
+write 10 0 0x80104
+write 10 2 0x71066340
+write 10 3 0x4800
+write 10 8 0x0
+write 10 7 0x0
+write 10 6 0x0
+write 10 12 0x6
+write 10 12 0x7
+write 10 14 0x7106ab3f
+write 10 13 0x1
+write 10 9 0x24
+write 10 5 0x0
+write 10 18 0x68
+write 10 10 0x100000
+write 10 17 0x0
+writefield 0 4 [6] 0x1
+write 11 0 0x8000c
+write 11 2 0x3435c040
+write 11 3 0x80008
+write 11 4 0x600020
+write 11 8 0x0
+write 11 7 0x0
+write 11 6 0x0
+write 11 12 0x6
+write 11 12 0x7
+write 11 14 0x3435d7ff
+write 11 13 0x1
+write 11 9 0x24
+write 11 5 0x300
+write 11 18 0x58
+write 11 10 0x100000
+write 11 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 18 0x9
+write 4 19 0xb
+write 4 34 0x19
+write 4 28 0x29
+write 4 8 0x21
+write 17 0 0x100035
+writefield 25 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 11 0 [0] 0x1
+writefield 9 0 [0] 0x1
+writefield 10 0 [0] 0x1
+poll 11 0 [31] 0x0 100
+write 4 18 0x0
+write 4 19 0x0
+write 4 34 0x0
+write 4 28 0x0
+write 4 8 0x0
+write 17 0 0x2
+poll 17 0 [1] 0x0 100
+write 17 0 0x40000000
+poll 17 0 [30] 0x0 100
+writefield 0 4 [12] 0x0
+write 25 0 0x8000002
+poll 25 0 [1] 0x0 100
+write 25 0 0x48000000
+poll 25 0 [30] 0x0 100
+writefield 0 4 [20] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 11 0 0x2
+poll 11 0 [1] 0x0 100
+write 11 0 0x40000000
+poll 11 0 [30] 0x0 100
+writefield 0 4 [6] 0x0
+write 9 0 0x2
+poll 9 0 [1] 0x0 100
+write 9 0 0x40000000
+poll 9 0 [30] 0x0 100
+writefield 0 4 [4] 0x0
+write 10 0 0x2
+poll 10 0 [1] 0x0 100
+write 10 0 0x40000000
+poll 10 0 [30] 0x0 100
+writefield 0 4 [5] 0x0
+;; End Epoch 34
+;; Start Epoch 35
+label 0x23
+writefield 0 4 [13] 0x1
+write 18 0 0x100034
+write 18 4 0x10634404
+write 18 5 0x80300
+write 18 2 0x20600303
+write 18 10 0x0
+write 18 3 0x1155
+write 18 6 0xffff0000
+write 18 7 0xffff0000
+write 18 13 0x0
+writefield 0 4 [21] 0x1
+write 26 0 0x8000000
+write 26 0 0x6000fc
+write 26 13 0x400040
+write 26 2 0x38000
+write 26 7 0x0
+write 26 8 0x0
+write 26 12 0x0
+write 26 3 0x0
+write 26 4 0x1f
+write 26 5 0x7ff
+write 26 6 0x7ff
+write 26 10 0x1
+write 26 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 26 11 0x1
+write 26 256 0x59
+write 26 257 0x611
+write 26 258 0x4a
+write 26 259 0x31f
+write 26 260 0x7c
+write 26 261 0xfa4a
+write 26 262 0x41
+write 26 263 0x2bd
+write 26 264 0x69
+write 26 265 0x54d
+write 26 266 0x5a
+write 26 267 0xfcd9
+write 26 268 0x48
+write 26 269 0xf8c4
+write 26 270 0x49
+write 26 271 0xf8ed
+write 26 272 0x48
+write 26 273 0xf9f4
+write 26 274 0x40
+write 26 275 0x702
+write 26 276 0x41
+write 26 277 0xfa3a
+write 26 278 0x4c
+write 26 279 0xff05
+write 26 280 0x65
+write 26 281 0x4c4
+write 26 282 0x48
+write 26 283 0xfae7
+write 26 284 0x4f
+write 26 285 0xfe71
+write 26 286 0x65
+write 26 287 0xfafb
+write 26 288 0x5d
+write 26 289 0x401
+write 26 290 0x77
+write 26 291 0x1a3
+write 26 292 0x44
+write 26 293 0x77c
+write 26 294 0x7b
+write 26 295 0x6bd
+write 26 296 0x69
+write 26 297 0x7d1
+write 26 298 0x4d
+write 26 299 0xfcae
+write 26 300 0x48
+write 26 301 0xfa76
+write 26 302 0x4f
+write 26 303 0xff8b
+write 26 304 0x7b
+write 26 305 0x3a2
+write 26 306 0x58
+write 26 307 0xffd9
+write 26 308 0x7f
+write 26 309 0xfb53
+write 26 310 0x40
+write 26 311 0x641
+write 26 312 0x6d
+write 26 313 0x179
+write 26 314 0x5c
+write 26 315 0x4fe
+write 26 316 0x5f
+write 26 317 0xf82d
+write 26 318 0x57
+write 26 319 0xfca5
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [7] 0x1
+write 12 0 0x80004
+write 12 2 0x3435c000
+write 12 3 0x80008
+write 12 4 0x600060
+write 12 8 0x0
+write 12 7 0x0
+write 12 6 0x0
+write 12 12 0x6
+write 12 12 0x7
+write 12 14 0x3435d7ff
+write 12 13 0x1
+write 12 9 0x24
+write 12 5 0x300
+write 12 18 0x68
+write 12 10 0x100000
+write 12 17 0x0
+writefield 0 4 [8] 0x1
+write 13 0 0x80104
+write 13 2 0x7106ab40
+write 13 3 0x6c00
+write 13 8 0x0
+write 13 7 0x0
+write 13 6 0x0
+write 13 12 0x6
+write 13 12 0x7
+write 13 14 0x7107173f
+write 13 13 0x1
+write 13 9 0x24
+write 13 5 0x0
+write 13 18 0x68
+write 13 10 0x100000
+write 13 17 0x0
+writefield 0 4 [9] 0x1
+write 14 0 0x8000c
+write 14 2 0x34014000
+write 14 3 0x80008
+write 14 4 0x600020
+write 14 8 0x0
+write 14 7 0x0
+write 14 6 0x0
+write 14 12 0x6
+write 14 12 0x7
+write 14 14 0x340157ff
+write 14 13 0x1
+write 14 9 0x24
+write 14 5 0x300
+write 14 18 0x58
+write 14 10 0x100000
+write 14 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 21 0xf
+write 4 22 0x11
+write 4 36 0x1b
+write 4 29 0x2b
+write 4 11 0x23
+write 18 0 0x100035
+writefield 26 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 14 0 [0] 0x1
+writefield 12 0 [0] 0x1
+writefield 13 0 [0] 0x1
+poll 14 0 [31] 0x0 100
+write 4 21 0x0
+write 4 22 0x0
+write 4 36 0x0
+write 4 29 0x0
+write 4 11 0x0
+write 18 0 0x2
+poll 18 0 [1] 0x0 100
+write 18 0 0x40000000
+poll 18 0 [30] 0x0 100
+writefield 0 4 [13] 0x0
+write 26 0 0x8000002
+poll 26 0 [1] 0x0 100
+write 26 0 0x48000000
+poll 26 0 [30] 0x0 100
+writefield 0 4 [21] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 14 0 0x2
+poll 14 0 [1] 0x0 100
+write 14 0 0x40000000
+poll 14 0 [30] 0x0 100
+writefield 0 4 [9] 0x0
+write 12 0 0x2
+poll 12 0 [1] 0x0 100
+write 12 0 0x40000000
+poll 12 0 [30] 0x0 100
+writefield 0 4 [7] 0x0
+write 13 0 0x2
+poll 13 0 [1] 0x0 100
+write 13 0 0x40000000
+poll 13 0 [30] 0x0 100
+writefield 0 4 [8] 0x0
+;; End Epoch 35
+;; Start Epoch 36
+label 0x24
+writefield 0 4 [10] 0x1
+write 15 0 0x100034
+write 15 4 0x10634404
+write 15 5 0x80300
+write 15 2 0x20600303
+write 15 10 0x0
+write 15 3 0x1155
+write 15 6 0xffff0000
+write 15 7 0xffff0000
+write 15 13 0x0
+writefield 0 4 [18] 0x1
+write 23 0 0x8000000
+write 23 0 0x6000fc
+write 23 13 0x400040
+write 23 2 0x38000
+write 23 7 0x0
+write 23 8 0x0
+write 23 12 0x0
+write 23 3 0x0
+write 23 4 0x1f
+write 23 5 0x7ff
+write 23 6 0x7ff
+write 23 10 0x1
+write 23 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 23 11 0x1
+write 23 256 0x76
+write 23 257 0x646
+write 23 258 0x5f
+write 23 259 0xf8e5
+write 23 260 0x46
+write 23 261 0xfc15
+write 23 262 0x66
+write 23 263 0xfb73
+write 23 264 0x46
+write 23 265 0x5c8
+write 23 266 0x6d
+write 23 267 0xfe85
+write 23 268 0x75
+write 23 269 0x34c
+write 23 270 0x49
+write 23 271 0x54a
+write 23 272 0x4e
+write 23 273 0xfde6
+write 23 274 0x64
+write 23 275 0x19e
+write 23 276 0x5f
+write 23 277 0x2a1
+write 23 278 0x47
+write 23 279 0x795
+write 23 280 0x71
+write 23 281 0xf922
+write 23 282 0x7f
+write 23 283 0xf8e1
+write 23 284 0x5e
+write 23 285 0xf8ad
+write 23 286 0x5c
+write 23 287 0xf90c
+write 23 288 0x57
+write 23 289 0xfdba
+write 23 290 0x4d
+write 23 291 0xf96c
+write 23 292 0x4a
+write 23 293 0x15c
+write 23 294 0x6b
+write 23 295 0x5c6
+write 23 296 0x57
+write 23 297 0xfaf4
+write 23 298 0x51
+write 23 299 0xfbcf
+write 23 300 0x47
+write 23 301 0x3ea
+write 23 302 0x66
+write 23 303 0x1da
+write 23 304 0x7a
+write 23 305 0x3eb
+write 23 306 0x55
+write 23 307 0xfa84
+write 23 308 0x43
+write 23 309 0x7ec
+write 23 310 0x6d
+write 23 311 0x194
+write 23 312 0x78
+write 23 313 0xf95d
+write 23 314 0x53
+write 23 315 0xfd8c
+write 23 316 0x70
+write 23 317 0xfbdc
+write 23 318 0x7b
+write 23 319 0x537
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [0] 0x1
+write 5 0 0x80004
+write 5 2 0x3435c000
+write 5 3 0x80008
+write 5 4 0x600060
+write 5 8 0x0
+write 5 7 0x0
+write 5 6 0x0
+write 5 12 0x6
+write 5 12 0x7
+write 5 14 0x3435d7ff
+write 5 13 0x1
+write 5 9 0x24
+write 5 5 0x300
+write 5 18 0x68
+write 5 10 0x100000
+write 5 17 0x0
+writefield 0 4 [1] 0x1
+write 6 0 0x80104
+write 6 2 0x71071740
+write 6 3 0x6c00
+write 6 8 0x0
+write 6 7 0x0
+write 6 6 0x0
+write 6 12 0x6
+write 6 12 0x7
+write 6 14 0x7107833f
+write 6 13 0x1
+write 6 9 0x24
+write 6 5 0x0
+write 6 18 0x68
+write 6 10 0x100000
+write 6 17 0x0
+writefield 0 4 [2] 0x1
+write 7 0 0x8000c
+write 7 2 0x34014020
+write 7 3 0x80008
+write 7 4 0x600020
+write 7 8 0x0
+write 7 7 0x0
+write 7 6 0x0
+write 7 12 0x6
+write 7 12 0x7
+write 7 14 0x340157ff
+write 7 13 0x1
+write 7 9 0x24
+write 7 5 0x300
+write 7 18 0x58
+write 7 10 0x100000
+write 7 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 12 0x1
+write 4 13 0x3
+write 4 30 0x15
+write 4 28 0x25
+write 4 4 0x21
+write 15 0 0x100035
+writefield 23 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 7 0 [0] 0x1
+writefield 5 0 [0] 0x1
+writefield 6 0 [0] 0x1
+poll 7 0 [31] 0x0 100
+write 4 12 0x0
+write 4 13 0x0
+write 4 30 0x0
+write 4 28 0x0
+write 4 4 0x0
+write 15 0 0x2
+poll 15 0 [1] 0x0 100
+write 15 0 0x40000000
+poll 15 0 [30] 0x0 100
+writefield 0 4 [10] 0x0
+write 23 0 0x8000002
+poll 23 0 [1] 0x0 100
+write 23 0 0x48000000
+poll 23 0 [30] 0x0 100
+writefield 0 4 [18] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 7 0 0x2
+poll 7 0 [1] 0x0 100
+write 7 0 0x40000000
+poll 7 0 [30] 0x0 100
+writefield 0 4 [2] 0x0
+write 5 0 0x2
+poll 5 0 [1] 0x0 100
+write 5 0 0x40000000
+poll 5 0 [30] 0x0 100
+writefield 0 4 [0] 0x0
+write 6 0 0x2
+poll 6 0 [1] 0x0 100
+write 6 0 0x40000000
+poll 6 0 [30] 0x0 100
+writefield 0 4 [1] 0x0
+;; End Epoch 36
+;; Start Epoch 37
+label 0x25
+writefield 0 4 [11] 0x1
+write 16 0 0x100034
+write 16 4 0x10634404
+write 16 5 0x80300
+write 16 2 0x20600303
+write 16 10 0x0
+write 16 3 0x1155
+write 16 6 0xffff0000
+write 16 7 0xffff0000
+write 16 13 0x0
+writefield 0 4 [19] 0x1
+write 24 0 0x8000000
+write 24 0 0x6000fc
+write 24 13 0x400040
+write 24 2 0x38000
+write 24 7 0x0
+write 24 8 0x0
+write 24 12 0x0
+write 24 3 0x0
+write 24 4 0x1f
+write 24 5 0x7ff
+write 24 6 0x7ff
+write 24 10 0x1
+write 24 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 24 11 0x1
+write 24 256 0x51
+write 24 257 0xfad0
+write 24 258 0x44
+write 24 259 0xff0d
+write 24 260 0x5a
+write 24 261 0xfd34
+write 24 262 0x6b
+write 24 263 0xfe42
+write 24 264 0x5a
+write 24 265 0xfa96
+write 24 266 0x44
+write 24 267 0xfd7f
+write 24 268 0x63
+write 24 269 0x1a4
+write 24 270 0x43
+write 24 271 0xf823
+write 24 272 0x69
+write 24 273 0x1ec
+write 24 274 0x60
+write 24 275 0xfee0
+write 24 276 0x75
+write 24 277 0xfd1e
+write 24 278 0x59
+write 24 279 0x7e0
+write 24 280 0x7e
+write 24 281 0x49f
+write 24 282 0x42
+write 24 283 0xfb02
+write 24 284 0x6c
+write 24 285 0x1c9
+write 24 286 0x47
+write 24 287 0x275
+write 24 288 0x47
+write 24 289 0xf9c1
+write 24 290 0x6d
+write 24 291 0xff89
+write 24 292 0x57
+write 24 293 0xf979
+write 24 294 0x69
+write 24 295 0x6af
+write 24 296 0x59
+write 24 297 0xfeab
+write 24 298 0x6f
+write 24 299 0x487
+write 24 300 0x48
+write 24 301 0x26e
+write 24 302 0x4b
+write 24 303 0x77c
+write 24 304 0x69
+write 24 305 0x15a
+write 24 306 0x5b
+write 24 307 0xff45
+write 24 308 0x44
+write 24 309 0xf8fe
+write 24 310 0x65
+write 24 311 0xf9c9
+write 24 312 0x6b
+write 24 313 0xfb3f
+write 24 314 0x57
+write 24 315 0x16d
+write 24 316 0x56
+write 24 317 0x76
+write 24 318 0x67
+write 24 319 0xf966
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [3] 0x1
+write 8 0 0x80004
+write 8 2 0x3435c000
+write 8 3 0x80008
+write 8 4 0x600060
+write 8 8 0x0
+write 8 7 0x0
+write 8 6 0x0
+write 8 12 0x6
+write 8 12 0x7
+write 8 14 0x3435d7ff
+write 8 13 0x1
+write 8 9 0x24
+write 8 5 0x300
+write 8 18 0x68
+write 8 10 0x100000
+write 8 17 0x0
+writefield 0 4 [4] 0x1
+write 9 0 0x80104
+write 9 2 0x71078340
+write 9 3 0x6c00
+write 9 8 0x0
+write 9 7 0x0
+write 9 6 0x0
+write 9 12 0x6
+write 9 12 0x7
+write 9 14 0x7107ef3f
+write 9 13 0x1
+write 9 9 0x24
+write 9 5 0x0
+write 9 18 0x68
+write 9 10 0x100000
+write 9 17 0x0
+writefield 0 4 [5] 0x1
+write 10 0 0x8000c
+write 10 2 0x34014040
+write 10 3 0x80008
+write 10 4 0x600020
+write 10 8 0x0
+write 10 7 0x0
+write 10 6 0x0
+write 10 12 0x6
+write 10 12 0x7
+write 10 14 0x340157ff
+write 10 13 0x1
+write 10 9 0x24
+write 10 5 0x300
+write 10 18 0x58
+write 10 10 0x100000
+write 10 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 15 0x7
+write 4 16 0x9
+write 4 32 0x17
+write 4 29 0x27
+write 4 7 0x23
+write 16 0 0x100035
+writefield 24 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 10 0 [0] 0x1
+writefield 8 0 [0] 0x1
+writefield 9 0 [0] 0x1
+poll 10 0 [31] 0x0 100
+write 4 15 0x0
+write 4 16 0x0
+write 4 32 0x0
+write 4 29 0x0
+write 4 7 0x0
+write 16 0 0x2
+poll 16 0 [1] 0x0 100
+write 16 0 0x40000000
+poll 16 0 [30] 0x0 100
+writefield 0 4 [11] 0x0
+write 24 0 0x8000002
+poll 24 0 [1] 0x0 100
+write 24 0 0x48000000
+poll 24 0 [30] 0x0 100
+writefield 0 4 [19] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 10 0 0x2
+poll 10 0 [1] 0x0 100
+write 10 0 0x40000000
+poll 10 0 [30] 0x0 100
+writefield 0 4 [5] 0x0
+write 8 0 0x2
+poll 8 0 [1] 0x0 100
+write 8 0 0x40000000
+poll 8 0 [30] 0x0 100
+writefield 0 4 [3] 0x0
+write 9 0 0x2
+poll 9 0 [1] 0x0 100
+write 9 0 0x40000000
+poll 9 0 [30] 0x0 100
+writefield 0 4 [4] 0x0
+;; End Epoch 37
+;; Start Epoch 38
+label 0x26
+writefield 0 4 [12] 0x1
+write 17 0 0x100034
+write 17 4 0x10634404
+write 17 5 0x80300
+write 17 2 0x20600303
+write 17 10 0x0
+write 17 3 0x1155
+write 17 6 0xffff0000
+write 17 7 0xffff0000
+write 17 13 0x0
+writefield 0 4 [20] 0x1
+write 25 0 0x8000000
+write 25 0 0x6000fc
+write 25 13 0x400040
+write 25 2 0x38000
+write 25 7 0x0
+write 25 8 0x0
+write 25 12 0x0
+write 25 3 0x0
+write 25 4 0x1f
+write 25 5 0x7ff
+write 25 6 0x7ff
+write 25 10 0x1
+write 25 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 25 11 0x1
+write 25 256 0x73
+write 25 257 0x1b3
+write 25 258 0x77
+write 25 259 0x73d
+write 25 260 0x50
+write 25 261 0xf8c6
+write 25 262 0x63
+write 25 263 0x5ba
+write 25 264 0x4f
+write 25 265 0xff2b
+write 25 266 0x5c
+write 25 267 0x46a
+write 25 268 0x6b
+write 25 269 0xfa38
+write 25 270 0x42
+write 25 271 0xf9fa
+write 25 272 0x4f
+write 25 273 0xfc97
+write 25 274 0x7e
+write 25 275 0xfa91
+write 25 276 0x51
+write 25 277 0xff96
+write 25 278 0x6f
+write 25 279 0x2e3
+write 25 280 0x51
+write 25 281 0xb5
+write 25 282 0x60
+write 25 283 0x65a
+write 25 284 0x55
+write 25 285 0x716
+write 25 286 0x67
+write 25 287 0xfa1b
+write 25 288 0x6f
+write 25 289 0x63e
+write 25 290 0x6d
+write 25 291 0x7d5
+write 25 292 0x66
+write 25 293 0xffd5
+write 25 294 0x45
+write 25 295 0x68d
+write 25 296 0x75
+write 25 297 0x465
+write 25 298 0x75
+write 25 299 0xf998
+write 25 300 0x5b
+write 25 301 0x6a3
+write 25 302 0x60
+write 25 303 0x136
+write 25 304 0x43
+write 25 305 0xfae7
+write 25 306 0x61
+write 25 307 0xfb14
+write 25 308 0x64
+write 25 309 0x261
+write 25 310 0x73
+write 25 311 0x1f1
+write 25 312 0x7f
+write 25 313 0xfee8
+write 25 314 0x6b
+write 25 315 0x5a3
+write 25 316 0x61
+write 25 317 0x447
+write 25 318 0x60
+write 25 319 0x162
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [6] 0x1
+write 11 0 0x80004
+write 11 2 0x34014000
+write 11 3 0x80008
+write 11 4 0x600060
+write 11 8 0x0
+write 11 7 0x0
+write 11 6 0x0
+write 11 12 0x6
+write 11 12 0x7
+write 11 14 0x340157ff
+write 11 13 0x1
+write 11 9 0x24
+write 11 5 0x300
+write 11 18 0x68
+write 11 10 0x100000
+write 11 17 0x0
+writefield 0 4 [7] 0x1
+write 12 0 0x80104
+write 12 2 0x7107ef40
+write 12 3 0x6c00
+write 12 8 0x0
+write 12 7 0x0
+write 12 6 0x0
+write 12 12 0x6
+write 12 12 0x7
+write 12 14 0x71085b3f
+write 12 13 0x1
+write 12 9 0x24
+write 12 5 0x0
+write 12 18 0x68
+write 12 10 0x100000
+write 12 17 0x0
+writefield 0 4 [8] 0x1
+write 13 0 0x8000c
+write 13 2 0x34094000
+write 13 3 0x80008
+write 13 4 0x600020
+write 13 8 0x0
+write 13 7 0x0
+write 13 6 0x0
+write 13 12 0x6
+write 13 12 0x7
+write 13 14 0x340957ff
+write 13 13 0x1
+write 13 9 0x24
+write 13 5 0x300
+write 13 18 0x58
+write 13 10 0x100000
+write 13 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 18 0xd
+write 4 19 0xf
+write 4 34 0x19
+write 4 28 0x29
+write 4 10 0x21
+write 17 0 0x100035
+writefield 25 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 13 0 [0] 0x1
+writefield 11 0 [0] 0x1
+writefield 12 0 [0] 0x1
+poll 13 0 [31] 0x0 100
+write 4 18 0x0
+write 4 19 0x0
+write 4 34 0x0
+write 4 28 0x0
+write 4 10 0x0
+write 17 0 0x2
+poll 17 0 [1] 0x0 100
+write 17 0 0x40000000
+poll 17 0 [30] 0x0 100
+writefield 0 4 [12] 0x0
+write 25 0 0x8000002
+poll 25 0 [1] 0x0 100
+write 25 0 0x48000000
+poll 25 0 [30] 0x0 100
+writefield 0 4 [20] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 13 0 0x2
+poll 13 0 [1] 0x0 100
+write 13 0 0x40000000
+poll 13 0 [30] 0x0 100
+writefield 0 4 [8] 0x0
+write 11 0 0x2
+poll 11 0 [1] 0x0 100
+write 11 0 0x40000000
+poll 11 0 [30] 0x0 100
+writefield 0 4 [6] 0x0
+write 12 0 0x2
+poll 12 0 [1] 0x0 100
+write 12 0 0x40000000
+poll 12 0 [30] 0x0 100
+writefield 0 4 [7] 0x0
+;; End Epoch 38
+;; Start Epoch 39
+label 0x27
+writefield 0 4 [13] 0x1
+write 18 0 0x100034
+write 18 4 0x10634404
+write 18 5 0x80300
+write 18 2 0x20600303
+write 18 10 0x0
+write 18 3 0x1155
+write 18 6 0xffff0000
+write 18 7 0xffff0000
+write 18 13 0x0
+writefield 0 4 [21] 0x1
+write 26 0 0x8000000
+write 26 0 0x6000fc
+write 26 13 0x400040
+write 26 2 0x38000
+write 26 7 0x0
+write 26 8 0x0
+write 26 12 0x0
+write 26 3 0x0
+write 26 4 0x1f
+write 26 5 0x7ff
+write 26 6 0x7ff
+write 26 10 0x1
+write 26 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 26 11 0x1
+write 26 256 0x7a
+write 26 257 0x362
+write 26 258 0x55
+write 26 259 0xfd67
+write 26 260 0x52
+write 26 261 0xfead
+write 26 262 0x77
+write 26 263 0x233
+write 26 264 0x67
+write 26 265 0x6c0
+write 26 266 0x6c
+write 26 267 0xfc88
+write 26 268 0x4f
+write 26 269 0xf8db
+write 26 270 0x4f
+write 26 271 0xf9d5
+write 26 272 0x72
+write 26 273 0x194
+write 26 274 0x7a
+write 26 275 0x393
+write 26 276 0x5b
+write 26 277 0xfaa8
+write 26 278 0x45
+write 26 279 0xfe5a
+write 26 280 0x6c
+write 26 281 0xfa84
+write 26 282 0x75
+write 26 283 0xfecf
+write 26 284 0x5a
+write 26 285 0xfb90
+write 26 286 0x6d
+write 26 287 0xfa77
+write 26 288 0x73
+write 26 289 0x211
+write 26 290 0x6b
+write 26 291 0xfec7
+write 26 292 0x4a
+write 26 293 0x543
+write 26 294 0x51
+write 26 295 0x562
+write 26 296 0x50
+write 26 297 0x1de
+write 26 298 0x4e
+write 26 299 0xfa39
+write 26 300 0x7f
+write 26 301 0xfd4e
+write 26 302 0x71
+write 26 303 0x182
+write 26 304 0x47
+write 26 305 0xfd51
+write 26 306 0x78
+write 26 307 0xfb53
+write 26 308 0x67
+write 26 309 0xfde9
+write 26 310 0x55
+write 26 311 0x178
+write 26 312 0x73
+write 26 313 0x4a3
+write 26 314 0x47
+write 26 315 0xfb2a
+write 26 316 0x55
+write 26 317 0x190
+write 26 318 0x48
+write 26 319 0xff98
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [0] 0x1
+write 5 0 0x80104
+write 5 2 0x71085b40
+write 5 3 0x6c00
+write 5 8 0x0
+write 5 7 0x0
+write 5 6 0x0
+write 5 12 0x6
+write 5 12 0x7
+write 5 14 0x7108c73f
+write 5 13 0x1
+write 5 9 0x24
+write 5 5 0x0
+write 5 18 0x68
+write 5 10 0x100000
+write 5 17 0x0
+writefield 0 4 [1] 0x1
+write 6 0 0x8000c
+write 6 2 0x34094020
+write 6 3 0x80008
+write 6 4 0x600020
+write 6 8 0x0
+write 6 7 0x0
+write 6 6 0x0
+write 6 12 0x6
+write 6 12 0x7
+write 6 14 0x340957ff
+write 6 13 0x1
+write 6 9 0x24
+write 6 5 0x300
+write 6 18 0x58
+write 6 10 0x100000
+write 6 17 0x0
+writefield 0 4 [9] 0x1
+write 14 0 0x80004
+write 14 2 0x34014000
+write 14 3 0x80008
+write 14 4 0x600060
+write 14 8 0x0
+write 14 7 0x0
+write 14 6 0x0
+write 14 12 0x6
+write 14 12 0x7
+write 14 14 0x340157ff
+write 14 13 0x1
+write 14 9 0x24
+write 14 5 0x300
+write 14 18 0x68
+write 14 10 0x100000
+write 14 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 21 0x13
+write 4 22 0x1
+write 4 36 0x1b
+write 4 29 0x2b
+write 4 3 0x23
+write 18 0 0x100035
+writefield 26 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 6 0 [0] 0x1
+writefield 14 0 [0] 0x1
+writefield 5 0 [0] 0x1
+poll 6 0 [31] 0x0 100
+write 4 21 0x0
+write 4 22 0x0
+write 4 36 0x0
+write 4 29 0x0
+write 4 3 0x0
+write 18 0 0x2
+poll 18 0 [1] 0x0 100
+write 18 0 0x40000000
+poll 18 0 [30] 0x0 100
+writefield 0 4 [13] 0x0
+write 26 0 0x8000002
+poll 26 0 [1] 0x0 100
+write 26 0 0x48000000
+poll 26 0 [30] 0x0 100
+writefield 0 4 [21] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 6 0 0x2
+poll 6 0 [1] 0x0 100
+write 6 0 0x40000000
+poll 6 0 [30] 0x0 100
+writefield 0 4 [1] 0x0
+write 14 0 0x2
+poll 14 0 [1] 0x0 100
+write 14 0 0x40000000
+poll 14 0 [30] 0x0 100
+writefield 0 4 [9] 0x0
+write 5 0 0x2
+poll 5 0 [1] 0x0 100
+write 5 0 0x40000000
+poll 5 0 [30] 0x0 100
+writefield 0 4 [0] 0x0
+;; End Epoch 39
+;; Start Epoch 40
+label 0x28
+writefield 0 4 [10] 0x1
+write 15 0 0x100034
+write 15 4 0x10634404
+write 15 5 0x80300
+write 15 2 0x20600303
+write 15 10 0x0
+write 15 3 0x1155
+write 15 6 0xffff0000
+write 15 7 0xffff0000
+write 15 13 0x0
+writefield 0 4 [18] 0x1
+write 23 0 0x8000000
+write 23 0 0x6000fc
+write 23 13 0x400040
+write 23 2 0x38000
+write 23 7 0x0
+write 23 8 0x0
+write 23 12 0x0
+write 23 3 0x0
+write 23 4 0x1f
+write 23 5 0x7ff
+write 23 6 0x7ff
+write 23 10 0x1
+write 23 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 23 11 0x1
+write 23 256 0x7e
+write 23 257 0x22c
+write 23 258 0x79
+write 23 259 0x272
+write 23 260 0x40
+write 23 261 0x45a
+write 23 262 0x48
+write 23 263 0xfa45
+write 23 264 0x5d
+write 23 265 0xf969
+write 23 266 0x7e
+write 23 267 0x2d3
+write 23 268 0x56
+write 23 269 0xfa42
+write 23 270 0x54
+write 23 271 0xfed1
+write 23 272 0x62
+write 23 273 0x20f
+write 23 274 0x60
+write 23 275 0x5f9
+write 23 276 0x74
+write 23 277 0x4f0
+write 23 278 0x7d
+write 23 279 0x660
+write 23 280 0x6e
+write 23 281 0xfa8c
+write 23 282 0x46
+write 23 283 0x1f5
+write 23 284 0x4b
+write 23 285 0x3ef
+write 23 286 0x61
+write 23 287 0xf802
+write 23 288 0x74
+write 23 289 0x6d7
+write 23 290 0x69
+write 23 291 0xfdc7
+write 23 292 0x57
+write 23 293 0x33c
+write 23 294 0x7a
+write 23 295 0x46
+write 23 296 0x53
+write 23 297 0x697
+write 23 298 0x66
+write 23 299 0xa3
+write 23 300 0x43
+write 23 301 0x12c
+write 23 302 0x50
+write 23 303 0x51f
+write 23 304 0x57
+write 23 305 0xf8ac
+write 23 306 0x6a
+write 23 307 0x4ac
+write 23 308 0x4f
+write 23 309 0xff38
+write 23 310 0x5a
+write 23 311 0xfb00
+write 23 312 0x6a
+write 23 313 0x71d
+write 23 314 0x76
+write 23 315 0xfa40
+write 23 316 0x47
+write 23 317 0x2c5
+write 23 318 0x7b
+write 23 319 0x7e5
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [2] 0x1
+write 7 0 0x80004
+write 7 2 0x34014000
+write 7 3 0x80008
+write 7 4 0x600060
+write 7 8 0x0
+write 7 7 0x0
+write 7 6 0x0
+write 7 12 0x6
+write 7 12 0x7
+write 7 14 0x340157ff
+write 7 13 0x1
+write 7 9 0x24
+write 7 5 0x300
+write 7 18 0x68
+write 7 10 0x100000
+write 7 17 0x0
+writefield 0 4 [3] 0x1
+write 8 0 0x80104
+write 8 2 0x7108c740
+write 8 3 0x6c00
+write 8 8 0x0
+write 8 7 0x0
+write 8 6 0x0
+write 8 12 0x6
+write 8 12 0x7
+write 8 14 0x7109333f
+write 8 13 0x1
+write 8 9 0x24
+write 8 5 0x0
+write 8 18 0x68
+write 8 10 0x100000
+write 8 17 0x0
+writefield 0 4 [4] 0x1
+write 9 0 0x8000c
+write 9 2 0x34094040
+write 9 3 0x80008
+write 9 4 0x600020
+write 9 8 0x0
+write 9 7 0x0
+write 9 6 0x0
+write 9 12 0x6
+write 9 12 0x7
+write 9 14 0x340957ff
+write 9 13 0x1
+write 9 9 0x24
+write 9 5 0x300
+write 9 18 0x58
+write 9 10 0x100000
+write 9 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 12 0x5
+write 4 13 0x7
+write 4 30 0x15
+write 4 28 0x25
+write 4 6 0x21
+write 15 0 0x100035
+writefield 23 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 9 0 [0] 0x1
+writefield 7 0 [0] 0x1
+writefield 8 0 [0] 0x1
+poll 9 0 [31] 0x0 100
+write 4 12 0x0
+write 4 13 0x0
+write 4 30 0x0
+write 4 28 0x0
+write 4 6 0x0
+write 15 0 0x2
+poll 15 0 [1] 0x0 100
+write 15 0 0x40000000
+poll 15 0 [30] 0x0 100
+writefield 0 4 [10] 0x0
+write 23 0 0x8000002
+poll 23 0 [1] 0x0 100
+write 23 0 0x48000000
+poll 23 0 [30] 0x0 100
+writefield 0 4 [18] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 9 0 0x2
+poll 9 0 [1] 0x0 100
+write 9 0 0x40000000
+poll 9 0 [30] 0x0 100
+writefield 0 4 [4] 0x0
+write 7 0 0x2
+poll 7 0 [1] 0x0 100
+write 7 0 0x40000000
+poll 7 0 [30] 0x0 100
+writefield 0 4 [2] 0x0
+write 8 0 0x2
+poll 8 0 [1] 0x0 100
+write 8 0 0x40000000
+poll 8 0 [30] 0x0 100
+writefield 0 4 [3] 0x0
+;; End Epoch 40
+;; Start Epoch 41
+label 0x29
+writefield 0 4 [11] 0x1
+write 16 0 0x100034
+write 16 4 0x10634404
+write 16 5 0x80300
+write 16 2 0x20600303
+write 16 10 0x0
+write 16 3 0x1155
+write 16 6 0xffff0000
+write 16 7 0xffff0000
+write 16 13 0x0
+writefield 0 4 [19] 0x1
+write 24 0 0x8000000
+write 24 0 0x6000fc
+write 24 13 0x400040
+write 24 2 0x38000
+write 24 7 0x0
+write 24 8 0x0
+write 24 12 0x0
+write 24 3 0x0
+write 24 4 0x1f
+write 24 5 0x7ff
+write 24 6 0x7ff
+write 24 10 0x1
+write 24 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 24 11 0x1
+write 24 256 0x6f
+write 24 257 0x13a
+write 24 258 0x5b
+write 24 259 0xf95e
+write 24 260 0x50
+write 24 261 0xfccf
+write 24 262 0x4c
+write 24 263 0xfa82
+write 24 264 0x4a
+write 24 265 0x7bd
+write 24 266 0x58
+write 24 267 0x5b4
+write 24 268 0x6e
+write 24 269 0xffc4
+write 24 270 0x7d
+write 24 271 0xf97c
+write 24 272 0x6a
+write 24 273 0xfa5a
+write 24 274 0x71
+write 24 275 0x127
+write 24 276 0x58
+write 24 277 0x12f
+write 24 278 0x46
+write 24 279 0x576
+write 24 280 0x76
+write 24 281 0xffbf
+write 24 282 0x68
+write 24 283 0x7fb
+write 24 284 0x61
+write 24 285 0x7e1
+write 24 286 0x40
+write 24 287 0xfa21
+write 24 288 0x75
+write 24 289 0xf864
+write 24 290 0x71
+write 24 291 0x198
+write 24 292 0x7b
+write 24 293 0x3ed
+write 24 294 0x6e
+write 24 295 0xffcd
+write 24 296 0x47
+write 24 297 0xf985
+write 24 298 0x48
+write 24 299 0x72
+write 24 300 0x64
+write 24 301 0x358
+write 24 302 0x79
+write 24 303 0xa0
+write 24 304 0x5a
+write 24 305 0x5e5
+write 24 306 0x5e
+write 24 307 0xfccc
+write 24 308 0x43
+write 24 309 0xfcbf
+write 24 310 0x44
+write 24 311 0xb5
+write 24 312 0x51
+write 24 313 0x287
+write 24 314 0x75
+write 24 315 0x4f4
+write 24 316 0x42
+write 24 317 0xfa2f
+write 24 318 0x76
+write 24 319 0xfb29
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [5] 0x1
+write 10 0 0x80004
+write 10 2 0x34094000
+write 10 3 0x80008
+write 10 4 0x600060
+write 10 8 0x0
+write 10 7 0x0
+write 10 6 0x0
+write 10 12 0x6
+write 10 12 0x7
+write 10 14 0x340957ff
+write 10 13 0x1
+write 10 9 0x24
+write 10 5 0x300
+write 10 18 0x68
+write 10 10 0x100000
+write 10 17 0x0
+writefield 0 4 [6] 0x1
+write 11 0 0x80104
+write 11 2 0x71093340
+write 11 3 0x6c00
+write 11 8 0x0
+write 11 7 0x0
+write 11 6 0x0
+write 11 12 0x6
+write 11 12 0x7
+write 11 14 0x71099f3f
+write 11 13 0x1
+write 11 9 0x24
+write 11 5 0x0
+write 11 18 0x68
+write 11 10 0x100000
+write 11 17 0x0
+writefield 0 4 [7] 0x1
+write 12 0 0x8000c
+write 12 2 0x34210000
+write 12 3 0x80008
+write 12 4 0x600020
+write 12 8 0x0
+write 12 7 0x0
+write 12 6 0x0
+write 12 12 0x6
+write 12 12 0x7
+write 12 14 0x342117ff
+write 12 13 0x1
+write 12 9 0x24
+write 12 5 0x300
+write 12 18 0x58
+write 12 10 0x100000
+write 12 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 15 0xb
+write 4 16 0xd
+write 4 32 0x17
+write 4 29 0x27
+write 4 9 0x23
+write 16 0 0x100035
+writefield 24 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 12 0 [0] 0x1
+writefield 10 0 [0] 0x1
+writefield 11 0 [0] 0x1
+poll 12 0 [31] 0x0 100
+write 4 15 0x0
+write 4 16 0x0
+write 4 32 0x0
+write 4 29 0x0
+write 4 9 0x0
+write 16 0 0x2
+poll 16 0 [1] 0x0 100
+write 16 0 0x40000000
+poll 16 0 [30] 0x0 100
+writefield 0 4 [11] 0x0
+write 24 0 0x8000002
+poll 24 0 [1] 0x0 100
+write 24 0 0x48000000
+poll 24 0 [30] 0x0 100
+writefield 0 4 [19] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 12 0 0x2
+poll 12 0 [1] 0x0 100
+write 12 0 0x40000000
+poll 12 0 [30] 0x0 100
+writefield 0 4 [7] 0x0
+write 10 0 0x2
+poll 10 0 [1] 0x0 100
+write 10 0 0x40000000
+poll 10 0 [30] 0x0 100
+writefield 0 4 [5] 0x0
+write 11 0 0x2
+poll 11 0 [1] 0x0 100
+write 11 0 0x40000000
+poll 11 0 [30] 0x0 100
+writefield 0 4 [6] 0x0
+;; End Epoch 41
+;; Start Epoch 42
+label 0x2a
+writefield 0 4 [12] 0x1
+write 17 0 0x100034
+write 17 4 0x10634404
+write 17 5 0x80300
+write 17 2 0x20600303
+write 17 10 0x0
+write 17 3 0x1155
+write 17 6 0xffff0000
+write 17 7 0xffff0000
+write 17 13 0x0
+writefield 0 4 [20] 0x1
+write 25 0 0x8000000
+write 25 0 0x6000fc
+write 25 13 0x400040
+write 25 2 0x38000
+write 25 7 0x0
+write 25 8 0x0
+write 25 12 0x0
+write 25 3 0x0
+write 25 4 0x1f
+write 25 5 0x7ff
+write 25 6 0x7ff
+write 25 10 0x1
+write 25 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 25 11 0x1
+write 25 256 0x74
+write 25 257 0xf8ad
+write 25 258 0x71
+write 25 259 0xfe90
+write 25 260 0x6d
+write 25 261 0x773
+write 25 262 0x70
+write 25 263 0xfd70
+write 25 264 0x7e
+write 25 265 0xf848
+write 25 266 0x55
+write 25 267 0x5d8
+write 25 268 0x4e
+write 25 269 0xfa0e
+write 25 270 0x54
+write 25 271 0x525
+write 25 272 0x70
+write 25 273 0xf991
+write 25 274 0x7d
+write 25 275 0xfbeb
+write 25 276 0x78
+write 25 277 0xf96c
+write 25 278 0x7b
+write 25 279 0x42a
+write 25 280 0x40
+write 25 281 0x3a8
+write 25 282 0x57
+write 25 283 0xf974
+write 25 284 0x62
+write 25 285 0x475
+write 25 286 0x5a
+write 25 287 0xfd7d
+write 25 288 0x78
+write 25 289 0xfdc1
+write 25 290 0x70
+write 25 291 0xf8f2
+write 25 292 0x65
+write 25 293 0x6e7
+write 25 294 0x7a
+write 25 295 0x5ed
+write 25 296 0x78
+write 25 297 0x1c3
+write 25 298 0x7f
+write 25 299 0xfe34
+write 25 300 0x6f
+write 25 301 0xfe65
+write 25 302 0x73
+write 25 303 0x218
+write 25 304 0x5c
+write 25 305 0xfd67
+write 25 306 0x70
+write 25 307 0xf967
+write 25 308 0x6a
+write 25 309 0x1bd
+write 25 310 0x6a
+write 25 311 0xfc66
+write 25 312 0x76
+write 25 313 0xfd64
+write 25 314 0x57
+write 25 315 0x30
+write 25 316 0x62
+write 25 317 0xfdbc
+write 25 318 0x6e
+write 25 319 0x5e1
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [0] 0x1
+write 5 0 0x8000c
+write 5 2 0x34210020
+write 5 3 0x80008
+write 5 4 0x600020
+write 5 8 0x0
+write 5 7 0x0
+write 5 6 0x0
+write 5 12 0x6
+write 5 12 0x7
+write 5 14 0x342117ff
+write 5 13 0x1
+write 5 9 0x24
+write 5 5 0x300
+write 5 18 0x58
+write 5 10 0x100000
+write 5 17 0x0
+writefield 0 4 [8] 0x1
+write 13 0 0x80004
+write 13 2 0x34094000
+write 13 3 0x80008
+write 13 4 0x600060
+write 13 8 0x0
+write 13 7 0x0
+write 13 6 0x0
+write 13 12 0x6
+write 13 12 0x7
+write 13 14 0x340957ff
+write 13 13 0x1
+write 13 9 0x24
+write 13 5 0x300
+write 13 18 0x68
+write 13 10 0x100000
+write 13 17 0x0
+writefield 0 4 [9] 0x1
+write 14 0 0x80104
+write 14 2 0x71099f40
+write 14 3 0x6c00
+write 14 8 0x0
+write 14 7 0x0
+write 14 6 0x0
+write 14 12 0x6
+write 14 12 0x7
+write 14 14 0x710a0b3f
+write 14 13 0x1
+write 14 9 0x24
+write 14 5 0x0
+write 14 18 0x68
+write 14 10 0x100000
+write 14 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 18 0x11
+write 4 19 0x13
+write 4 34 0x19
+write 4 28 0x29
+write 4 2 0x21
+write 17 0 0x100035
+writefield 25 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 5 0 [0] 0x1
+writefield 13 0 [0] 0x1
+writefield 14 0 [0] 0x1
+poll 5 0 [31] 0x0 100
+write 4 18 0x0
+write 4 19 0x0
+write 4 34 0x0
+write 4 28 0x0
+write 4 2 0x0
+write 17 0 0x2
+poll 17 0 [1] 0x0 100
+write 17 0 0x40000000
+poll 17 0 [30] 0x0 100
+writefield 0 4 [12] 0x0
+write 25 0 0x8000002
+poll 25 0 [1] 0x0 100
+write 25 0 0x48000000
+poll 25 0 [30] 0x0 100
+writefield 0 4 [20] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 5 0 0x2
+poll 5 0 [1] 0x0 100
+write 5 0 0x40000000
+poll 5 0 [30] 0x0 100
+writefield 0 4 [0] 0x0
+write 13 0 0x2
+poll 13 0 [1] 0x0 100
+write 13 0 0x40000000
+poll 13 0 [30] 0x0 100
+writefield 0 4 [8] 0x0
+write 14 0 0x2
+poll 14 0 [1] 0x0 100
+write 14 0 0x40000000
+poll 14 0 [30] 0x0 100
+writefield 0 4 [9] 0x0
+;; End Epoch 42
+;; Start Epoch 43
+label 0x2b
+writefield 0 4 [13] 0x1
+write 18 0 0x100034
+write 18 4 0x10634404
+write 18 5 0x80300
+write 18 2 0x20600303
+write 18 10 0x0
+write 18 3 0x1155
+write 18 6 0xffff0000
+write 18 7 0xffff0000
+write 18 13 0x0
+writefield 0 4 [21] 0x1
+write 26 0 0x8000000
+write 26 0 0x6000fc
+write 26 13 0x400040
+write 26 2 0x38000
+write 26 7 0x0
+write 26 8 0x0
+write 26 12 0x0
+write 26 3 0x0
+write 26 4 0x1f
+write 26 5 0x7ff
+write 26 6 0x7ff
+write 26 10 0x1
+write 26 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 26 11 0x1
+write 26 256 0x4d
+write 26 257 0xfe7a
+write 26 258 0x4d
+write 26 259 0x462
+write 26 260 0x54
+write 26 261 0x678
+write 26 262 0x79
+write 26 263 0xf895
+write 26 264 0x63
+write 26 265 0x668
+write 26 266 0x49
+write 26 267 0x331
+write 26 268 0x53
+write 26 269 0xfcc6
+write 26 270 0x66
+write 26 271 0xf8b4
+write 26 272 0x57
+write 26 273 0xf81b
+write 26 274 0x46
+write 26 275 0x444
+write 26 276 0x62
+write 26 277 0x233
+write 26 278 0x7e
+write 26 279 0x79a
+write 26 280 0x47
+write 26 281 0xfd29
+write 26 282 0x5d
+write 26 283 0xfdc0
+write 26 284 0x7e
+write 26 285 0x2c1
+write 26 286 0x75
+write 26 287 0xfcbf
+write 26 288 0x62
+write 26 289 0x7cd
+write 26 290 0x5b
+write 26 291 0x251
+write 26 292 0x5d
+write 26 293 0x392
+write 26 294 0x67
+write 26 295 0xfc36
+write 26 296 0x56
+write 26 297 0xfcc4
+write 26 298 0x75
+write 26 299 0x295
+write 26 300 0x60
+write 26 301 0xfd57
+write 26 302 0x69
+write 26 303 0xf9bf
+write 26 304 0x6b
+write 26 305 0x678
+write 26 306 0x58
+write 26 307 0x107
+write 26 308 0x4b
+write 26 309 0xbf
+write 26 310 0x51
+write 26 311 0xffe3
+write 26 312 0x73
+write 26 313 0xfc85
+write 26 314 0x62
+write 26 315 0x76b
+write 26 316 0x77
+write 26 317 0xffaf
+write 26 318 0x77
+write 26 319 0xfb4b
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [1] 0x1
+write 6 0 0x80004
+write 6 2 0x34094000
+write 6 3 0x80008
+write 6 4 0x600060
+write 6 8 0x0
+write 6 7 0x0
+write 6 6 0x0
+write 6 12 0x6
+write 6 12 0x7
+write 6 14 0x340957ff
+write 6 13 0x1
+write 6 9 0x24
+write 6 5 0x300
+write 6 18 0x68
+write 6 10 0x100000
+write 6 17 0x0
+writefield 0 4 [2] 0x1
+write 7 0 0x80104
+write 7 2 0x710a0b40
+write 7 3 0x6c00
+write 7 8 0x0
+write 7 7 0x0
+write 7 6 0x0
+write 7 12 0x6
+write 7 12 0x7
+write 7 14 0x710a773f
+write 7 13 0x1
+write 7 9 0x24
+write 7 5 0x0
+write 7 18 0x68
+write 7 10 0x100000
+write 7 17 0x0
+writefield 0 4 [3] 0x1
+write 8 0 0x8000c
+write 8 2 0x34210040
+write 8 3 0x80008
+write 8 4 0x600020
+write 8 8 0x0
+write 8 7 0x0
+write 8 6 0x0
+write 8 12 0x6
+write 8 12 0x7
+write 8 14 0x342117ff
+write 8 13 0x1
+write 8 9 0x24
+write 8 5 0x300
+write 8 18 0x58
+write 8 10 0x100000
+write 8 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 21 0x3
+write 4 22 0x5
+write 4 36 0x1b
+write 4 29 0x2b
+write 4 5 0x23
+write 18 0 0x100035
+writefield 26 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 8 0 [0] 0x1
+writefield 6 0 [0] 0x1
+writefield 7 0 [0] 0x1
+poll 8 0 [31] 0x0 100
+write 4 21 0x0
+write 4 22 0x0
+write 4 36 0x0
+write 4 29 0x0
+write 4 5 0x0
+write 18 0 0x2
+poll 18 0 [1] 0x0 100
+write 18 0 0x40000000
+poll 18 0 [30] 0x0 100
+writefield 0 4 [13] 0x0
+write 26 0 0x8000002
+poll 26 0 [1] 0x0 100
+write 26 0 0x48000000
+poll 26 0 [30] 0x0 100
+writefield 0 4 [21] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 8 0 0x2
+poll 8 0 [1] 0x0 100
+write 8 0 0x40000000
+poll 8 0 [30] 0x0 100
+writefield 0 4 [3] 0x0
+write 6 0 0x2
+poll 6 0 [1] 0x0 100
+write 6 0 0x40000000
+poll 6 0 [30] 0x0 100
+writefield 0 4 [1] 0x0
+write 7 0 0x2
+poll 7 0 [1] 0x0 100
+write 7 0 0x40000000
+poll 7 0 [30] 0x0 100
+writefield 0 4 [2] 0x0
+;; End Epoch 43
+;; Start Epoch 44
+label 0x2c
+writefield 0 4 [10] 0x1
+write 15 0 0x100034
+write 15 4 0x10634404
+write 15 5 0x80300
+write 15 2 0x20600303
+write 15 10 0x0
+write 15 3 0x1155
+write 15 6 0xffff0000
+write 15 7 0xffff0000
+write 15 13 0x0
+writefield 0 4 [18] 0x1
+write 23 0 0x8000000
+write 23 0 0x6000fc
+write 23 13 0x400040
+write 23 2 0x38000
+write 23 7 0x0
+write 23 8 0x0
+write 23 12 0x0
+write 23 3 0x0
+write 23 4 0x1f
+write 23 5 0x7ff
+write 23 6 0x7ff
+write 23 10 0x1
+write 23 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 23 11 0x1
+write 23 256 0x73
+write 23 257 0x73a
+write 23 258 0x42
+write 23 259 0xffd2
+write 23 260 0x7d
+write 23 261 0x44b
+write 23 262 0x61
+write 23 263 0xfacb
+write 23 264 0x5f
+write 23 265 0xfaf1
+write 23 266 0x60
+write 23 267 0x7f3
+write 23 268 0x60
+write 23 269 0x217
+write 23 270 0x60
+write 23 271 0xfdf8
+write 23 272 0x5f
+write 23 273 0xfa1b
+write 23 274 0x60
+write 23 275 0xfa97
+write 23 276 0x5b
+write 23 277 0xf9b7
+write 23 278 0x5f
+write 23 279 0x5b7
+write 23 280 0x62
+write 23 281 0xf969
+write 23 282 0x70
+write 23 283 0xff04
+write 23 284 0x6f
+write 23 285 0xfdda
+write 23 286 0x6c
+write 23 287 0xfe52
+write 23 288 0x54
+write 23 289 0xfc57
+write 23 290 0x4a
+write 23 291 0xfbb5
+write 23 292 0x6b
+write 23 293 0x704
+write 23 294 0x5f
+write 23 295 0x1e4
+write 23 296 0x50
+write 23 297 0x528
+write 23 298 0x54
+write 23 299 0xfbe9
+write 23 300 0x41
+write 23 301 0x2c2
+write 23 302 0x52
+write 23 303 0xf88c
+write 23 304 0x7a
+write 23 305 0x6af
+write 23 306 0x47
+write 23 307 0x6df
+write 23 308 0x70
+write 23 309 0xfb1b
+write 23 310 0x56
+write 23 311 0xff9b
+write 23 312 0x43
+write 23 313 0xf83f
+write 23 314 0x6e
+write 23 315 0xfdce
+write 23 316 0x64
+write 23 317 0xfbcf
+write 23 318 0x62
+write 23 319 0x10c
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [4] 0x1
+write 9 0 0x80004
+write 9 2 0x34210000
+write 9 3 0x80008
+write 9 4 0x600060
+write 9 8 0x0
+write 9 7 0x0
+write 9 6 0x0
+write 9 12 0x6
+write 9 12 0x7
+write 9 14 0x342117ff
+write 9 13 0x1
+write 9 9 0x24
+write 9 5 0x300
+write 9 18 0x68
+write 9 10 0x100000
+write 9 17 0x0
+writefield 0 4 [5] 0x1
+write 10 0 0x80104
+write 10 2 0x710a7740
+write 10 3 0x6c00
+write 10 8 0x0
+write 10 7 0x0
+write 10 6 0x0
+write 10 12 0x6
+write 10 12 0x7
+write 10 14 0x710ae33f
+write 10 13 0x1
+write 10 9 0x24
+write 10 5 0x0
+write 10 18 0x68
+write 10 10 0x100000
+write 10 17 0x0
+writefield 0 4 [6] 0x1
+write 11 0 0x8000c
+write 11 2 0x34280000
+write 11 3 0x80008
+write 11 4 0x600020
+write 11 8 0x0
+write 11 7 0x0
+write 11 6 0x0
+write 11 12 0x6
+write 11 12 0x7
+write 11 14 0x342817ff
+write 11 13 0x1
+write 11 9 0x24
+write 11 5 0x300
+write 11 18 0x58
+write 11 10 0x100000
+write 11 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 12 0x9
+write 4 13 0xb
+write 4 30 0x15
+write 4 28 0x25
+write 4 8 0x21
+write 15 0 0x100035
+writefield 23 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 11 0 [0] 0x1
+writefield 9 0 [0] 0x1
+writefield 10 0 [0] 0x1
+poll 11 0 [31] 0x0 100
+write 4 12 0x0
+write 4 13 0x0
+write 4 30 0x0
+write 4 28 0x0
+write 4 8 0x0
+write 15 0 0x2
+poll 15 0 [1] 0x0 100
+write 15 0 0x40000000
+poll 15 0 [30] 0x0 100
+writefield 0 4 [10] 0x0
+write 23 0 0x8000002
+poll 23 0 [1] 0x0 100
+write 23 0 0x48000000
+poll 23 0 [30] 0x0 100
+writefield 0 4 [18] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 11 0 0x2
+poll 11 0 [1] 0x0 100
+write 11 0 0x40000000
+poll 11 0 [30] 0x0 100
+writefield 0 4 [6] 0x0
+write 9 0 0x2
+poll 9 0 [1] 0x0 100
+write 9 0 0x40000000
+poll 9 0 [30] 0x0 100
+writefield 0 4 [4] 0x0
+write 10 0 0x2
+poll 10 0 [1] 0x0 100
+write 10 0 0x40000000
+poll 10 0 [30] 0x0 100
+writefield 0 4 [5] 0x0
+;; End Epoch 44
+;; Start Epoch 45
+label 0x2d
+writefield 0 4 [11] 0x1
+write 16 0 0x100034
+write 16 4 0x10634404
+write 16 5 0x80300
+write 16 2 0x20600303
+write 16 10 0x0
+write 16 3 0x1155
+write 16 6 0xffff0000
+write 16 7 0xffff0000
+write 16 13 0x0
+writefield 0 4 [19] 0x1
+write 24 0 0x8000000
+write 24 0 0x6000fc
+write 24 13 0x400040
+write 24 2 0x38000
+write 24 7 0x0
+write 24 8 0x0
+write 24 12 0x0
+write 24 3 0x0
+write 24 4 0x1f
+write 24 5 0x7ff
+write 24 6 0x7ff
+write 24 10 0x1
+write 24 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 24 11 0x1
+write 24 256 0x74
+write 24 257 0xf8e4
+write 24 258 0x7c
+write 24 259 0xf853
+write 24 260 0x70
+write 24 261 0xfc03
+write 24 262 0x79
+write 24 263 0x5e5
+write 24 264 0x70
+write 24 265 0xff84
+write 24 266 0x7a
+write 24 267 0x559
+write 24 268 0x41
+write 24 269 0xd3
+write 24 270 0x6f
+write 24 271 0xfab3
+write 24 272 0x43
+write 24 273 0x6e3
+write 24 274 0x50
+write 24 275 0x1bf
+write 24 276 0x42
+write 24 277 0xfe54
+write 24 278 0x77
+write 24 279 0x461
+write 24 280 0x69
+write 24 281 0xfea2
+write 24 282 0x51
+write 24 283 0x64a
+write 24 284 0x5d
+write 24 285 0x282
+write 24 286 0x4c
+write 24 287 0x72
+write 24 288 0x51
+write 24 289 0x117
+write 24 290 0x5c
+write 24 291 0xff3f
+write 24 292 0x73
+write 24 293 0x708
+write 24 294 0x4a
+write 24 295 0x25a
+write 24 296 0x7a
+write 24 297 0x5e7
+write 24 298 0x66
+write 24 299 0xfacd
+write 24 300 0x4c
+write 24 301 0x714
+write 24 302 0x4c
+write 24 303 0x450
+write 24 304 0x41
+write 24 305 0x5d3
+write 24 306 0x49
+write 24 307 0x777
+write 24 308 0x42
+write 24 309 0x737
+write 24 310 0x44
+write 24 311 0xf9b4
+write 24 312 0x69
+write 24 313 0xf936
+write 24 314 0x49
+write 24 315 0x366
+write 24 316 0x40
+write 24 317 0xfd7e
+write 24 318 0x5c
+write 24 319 0x693
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [7] 0x1
+write 12 0 0x80004
+write 12 2 0x34210000
+write 12 3 0x80008
+write 12 4 0x600060
+write 12 8 0x0
+write 12 7 0x0
+write 12 6 0x0
+write 12 12 0x6
+write 12 12 0x7
+write 12 14 0x342117ff
+write 12 13 0x1
+write 12 9 0x24
+write 12 5 0x300
+write 12 18 0x68
+write 12 10 0x100000
+write 12 17 0x0
+writefield 0 4 [8] 0x1
+write 13 0 0x80104
+write 13 2 0x710ae340
+write 13 3 0x6c00
+write 13 8 0x0
+write 13 7 0x0
+write 13 6 0x0
+write 13 12 0x6
+write 13 12 0x7
+write 13 14 0x710b4f3f
+write 13 13 0x1
+write 13 9 0x24
+write 13 5 0x0
+write 13 18 0x68
+write 13 10 0x100000
+write 13 17 0x0
+writefield 0 4 [9] 0x1
+write 14 0 0x8000c
+write 14 2 0x34280020
+write 14 3 0x80008
+write 14 4 0x600020
+write 14 8 0x0
+write 14 7 0x0
+write 14 6 0x0
+write 14 12 0x6
+write 14 12 0x7
+write 14 14 0x342817ff
+write 14 13 0x1
+write 14 9 0x24
+write 14 5 0x300
+write 14 18 0x58
+write 14 10 0x100000
+write 14 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 15 0xf
+write 4 16 0x11
+write 4 32 0x17
+write 4 29 0x27
+write 4 11 0x23
+write 16 0 0x100035
+writefield 24 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 14 0 [0] 0x1
+writefield 12 0 [0] 0x1
+writefield 13 0 [0] 0x1
+poll 14 0 [31] 0x0 100
+write 4 15 0x0
+write 4 16 0x0
+write 4 32 0x0
+write 4 29 0x0
+write 4 11 0x0
+write 16 0 0x2
+poll 16 0 [1] 0x0 100
+write 16 0 0x40000000
+poll 16 0 [30] 0x0 100
+writefield 0 4 [11] 0x0
+write 24 0 0x8000002
+poll 24 0 [1] 0x0 100
+write 24 0 0x48000000
+poll 24 0 [30] 0x0 100
+writefield 0 4 [19] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 14 0 0x2
+poll 14 0 [1] 0x0 100
+write 14 0 0x40000000
+poll 14 0 [30] 0x0 100
+writefield 0 4 [9] 0x0
+write 12 0 0x2
+poll 12 0 [1] 0x0 100
+write 12 0 0x40000000
+poll 12 0 [30] 0x0 100
+writefield 0 4 [7] 0x0
+write 13 0 0x2
+poll 13 0 [1] 0x0 100
+write 13 0 0x40000000
+poll 13 0 [30] 0x0 100
+writefield 0 4 [8] 0x0
+;; End Epoch 45
+;; Start Epoch 46
+label 0x2e
+writefield 0 4 [12] 0x1
+write 17 0 0x100034
+write 17 4 0x10634404
+write 17 5 0x80300
+write 17 2 0x20600303
+write 17 10 0x0
+write 17 3 0x1155
+write 17 6 0xffff0000
+write 17 7 0xffff0000
+write 17 13 0x0
+writefield 0 4 [20] 0x1
+write 25 0 0x8000000
+write 25 0 0x6000fc
+write 25 13 0x400040
+write 25 2 0x38000
+write 25 7 0x0
+write 25 8 0x0
+write 25 12 0x0
+write 25 3 0x0
+write 25 4 0x1f
+write 25 5 0x7ff
+write 25 6 0x7ff
+write 25 10 0x1
+write 25 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 25 11 0x1
+write 25 256 0x5a
+write 25 257 0x67
+write 25 258 0x6a
+write 25 259 0x42e
+write 25 260 0x6c
+write 25 261 0x2
+write 25 262 0x49
+write 25 263 0xfd2a
+write 25 264 0x51
+write 25 265 0x73a
+write 25 266 0x54
+write 25 267 0x235
+write 25 268 0x48
+write 25 269 0x4fb
+write 25 270 0x61
+write 25 271 0xf990
+write 25 272 0x5a
+write 25 273 0x447
+write 25 274 0x6e
+write 25 275 0x36c
+write 25 276 0x6f
+write 25 277 0xffde
+write 25 278 0x4a
+write 25 279 0xf8f3
+write 25 280 0x50
+write 25 281 0x3aa
+write 25 282 0x6c
+write 25 283 0xf4
+write 25 284 0x79
+write 25 285 0xff68
+write 25 286 0x7a
+write 25 287 0xfe66
+write 25 288 0x5e
+write 25 289 0xff81
+write 25 290 0x56
+write 25 291 0xff0b
+write 25 292 0x56
+write 25 293 0xfe48
+write 25 294 0x6f
+write 25 295 0xf8c7
+write 25 296 0x68
+write 25 297 0x72c
+write 25 298 0x74
+write 25 299 0x3b
+write 25 300 0x4b
+write 25 301 0xff7e
+write 25 302 0x7f
+write 25 303 0x68c
+write 25 304 0x5c
+write 25 305 0xf9dd
+write 25 306 0x62
+write 25 307 0xfe8d
+write 25 308 0x6c
+write 25 309 0x5c5
+write 25 310 0x7b
+write 25 311 0xfef7
+write 25 312 0x50
+write 25 313 0xfe02
+write 25 314 0x52
+write 25 315 0xfa4f
+write 25 316 0x74
+write 25 317 0x28d
+write 25 318 0x4e
+write 25 319 0x6ec
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [0] 0x1
+write 5 0 0x80004
+write 5 2 0x34210000
+write 5 3 0x80008
+write 5 4 0x600060
+write 5 8 0x0
+write 5 7 0x0
+write 5 6 0x0
+write 5 12 0x6
+write 5 12 0x7
+write 5 14 0x342117ff
+write 5 13 0x1
+write 5 9 0x24
+write 5 5 0x300
+write 5 18 0x68
+write 5 10 0x100000
+write 5 17 0x0
+writefield 0 4 [1] 0x1
+write 6 0 0x80104
+write 6 2 0x710b4f40
+write 6 3 0x6c00
+write 6 8 0x0
+write 6 7 0x0
+write 6 6 0x0
+write 6 12 0x6
+write 6 12 0x7
+write 6 14 0x710bbb3f
+write 6 13 0x1
+write 6 9 0x24
+write 6 5 0x0
+write 6 18 0x68
+write 6 10 0x100000
+write 6 17 0x0
+writefield 0 4 [2] 0x1
+write 7 0 0x8000c
+write 7 2 0x34280040
+write 7 3 0x80008
+write 7 4 0x600020
+write 7 8 0x0
+write 7 7 0x0
+write 7 6 0x0
+write 7 12 0x6
+write 7 12 0x7
+write 7 14 0x342817ff
+write 7 13 0x1
+write 7 9 0x24
+write 7 5 0x300
+write 7 18 0x58
+write 7 10 0x100000
+write 7 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 18 0x1
+write 4 19 0x3
+write 4 34 0x19
+write 4 28 0x29
+write 4 4 0x21
+write 17 0 0x100035
+writefield 25 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 7 0 [0] 0x1
+writefield 5 0 [0] 0x1
+writefield 6 0 [0] 0x1
+poll 7 0 [31] 0x0 100
+write 4 18 0x0
+write 4 19 0x0
+write 4 34 0x0
+write 4 28 0x0
+write 4 4 0x0
+write 17 0 0x2
+poll 17 0 [1] 0x0 100
+write 17 0 0x40000000
+poll 17 0 [30] 0x0 100
+writefield 0 4 [12] 0x0
+write 25 0 0x8000002
+poll 25 0 [1] 0x0 100
+write 25 0 0x48000000
+poll 25 0 [30] 0x0 100
+writefield 0 4 [20] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 7 0 0x2
+poll 7 0 [1] 0x0 100
+write 7 0 0x40000000
+poll 7 0 [30] 0x0 100
+writefield 0 4 [2] 0x0
+write 5 0 0x2
+poll 5 0 [1] 0x0 100
+write 5 0 0x40000000
+poll 5 0 [30] 0x0 100
+writefield 0 4 [0] 0x0
+write 6 0 0x2
+poll 6 0 [1] 0x0 100
+write 6 0 0x40000000
+poll 6 0 [30] 0x0 100
+writefield 0 4 [1] 0x0
+;; End Epoch 46
+;; Start Epoch 47
+label 0x2f
+writefield 0 4 [13] 0x1
+write 18 0 0x100034
+write 18 4 0x10634404
+write 18 5 0x80300
+write 18 2 0x20600303
+write 18 10 0x0
+write 18 3 0x1155
+write 18 6 0xffff0000
+write 18 7 0xffff0000
+write 18 13 0x0
+writefield 0 4 [21] 0x1
+write 26 0 0x8000000
+write 26 0 0x6000fc
+write 26 13 0x400040
+write 26 2 0x38000
+write 26 7 0x0
+write 26 8 0x0
+write 26 12 0x0
+write 26 3 0x0
+write 26 4 0x1f
+write 26 5 0x7ff
+write 26 6 0x7ff
+write 26 10 0x1
+write 26 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 26 11 0x1
+write 26 256 0x45
+write 26 257 0x5ba
+write 26 258 0x54
+write 26 259 0x549
+write 26 260 0x45
+write 26 261 0xfdff
+write 26 262 0x6f
+write 26 263 0xf9e6
+write 26 264 0x54
+write 26 265 0xb5
+write 26 266 0x60
+write 26 267 0x3f1
+write 26 268 0x6e
+write 26 269 0x286
+write 26 270 0x45
+write 26 271 0xfca4
+write 26 272 0x78
+write 26 273 0xff9c
+write 26 274 0x43
+write 26 275 0xff99
+write 26 276 0x53
+write 26 277 0xff01
+write 26 278 0x67
+write 26 279 0xfe8e
+write 26 280 0x4b
+write 26 281 0xf82b
+write 26 282 0x7a
+write 26 283 0xfe51
+write 26 284 0x5f
+write 26 285 0xfb92
+write 26 286 0x4c
+write 26 287 0xf8e7
+write 26 288 0x5d
+write 26 289 0xf9b0
+write 26 290 0x43
+write 26 291 0x6f8
+write 26 292 0x53
+write 26 293 0xfc30
+write 26 294 0x52
+write 26 295 0x7d7
+write 26 296 0x52
+write 26 297 0x76a
+write 26 298 0x67
+write 26 299 0x428
+write 26 300 0x76
+write 26 301 0x749
+write 26 302 0x7a
+write 26 303 0x360
+write 26 304 0x6a
+write 26 305 0xfa92
+write 26 306 0x71
+write 26 307 0xf94c
+write 26 308 0x7b
+write 26 309 0x97
+write 26 310 0x4e
+write 26 311 0x461
+write 26 312 0x66
+write 26 313 0xf9be
+write 26 314 0x5f
+write 26 315 0xf842
+write 26 316 0x5b
+write 26 317 0x611
+write 26 318 0x7d
+write 26 319 0xfd8d
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [3] 0x1
+write 8 0 0x80004
+write 8 2 0x34280000
+write 8 3 0x80008
+write 8 4 0x600060
+write 8 8 0x0
+write 8 7 0x0
+write 8 6 0x0
+write 8 12 0x6
+write 8 12 0x7
+write 8 14 0x342817ff
+write 8 13 0x1
+write 8 9 0x24
+write 8 5 0x300
+write 8 18 0x68
+write 8 10 0x100000
+write 8 17 0x0
+writefield 0 4 [4] 0x1
+write 9 0 0x80104
+write 9 2 0x710bbb40
+write 9 3 0x6c00
+write 9 8 0x0
+write 9 7 0x0
+write 9 6 0x0
+write 9 12 0x6
+write 9 12 0x7
+write 9 14 0x710c273f
+write 9 13 0x1
+write 9 9 0x24
+write 9 5 0x0
+write 9 18 0x68
+write 9 10 0x100000
+write 9 17 0x0
+writefield 0 4 [5] 0x1
+write 10 0 0x8000c
+write 10 2 0x342f0000
+write 10 3 0x80008
+write 10 4 0x600020
+write 10 8 0x0
+write 10 7 0x0
+write 10 6 0x0
+write 10 12 0x6
+write 10 12 0x7
+write 10 14 0x342f17ff
+write 10 13 0x1
+write 10 9 0x24
+write 10 5 0x300
+write 10 18 0x58
+write 10 10 0x100000
+write 10 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 21 0x7
+write 4 22 0x9
+write 4 36 0x1b
+write 4 29 0x2b
+write 4 7 0x23
+write 18 0 0x100035
+writefield 26 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 10 0 [0] 0x1
+writefield 8 0 [0] 0x1
+writefield 9 0 [0] 0x1
+poll 10 0 [31] 0x0 100
+write 4 21 0x0
+write 4 22 0x0
+write 4 36 0x0
+write 4 29 0x0
+write 4 7 0x0
+write 18 0 0x2
+poll 18 0 [1] 0x0 100
+write 18 0 0x40000000
+poll 18 0 [30] 0x0 100
+writefield 0 4 [13] 0x0
+write 26 0 0x8000002
+poll 26 0 [1] 0x0 100
+write 26 0 0x48000000
+poll 26 0 [30] 0x0 100
+writefield 0 4 [21] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 10 0 0x2
+poll 10 0 [1] 0x0 100
+write 10 0 0x40000000
+poll 10 0 [30] 0x0 100
+writefield 0 4 [5] 0x0
+write 8 0 0x2
+poll 8 0 [1] 0x0 100
+write 8 0 0x40000000
+poll 8 0 [30] 0x0 100
+writefield 0 4 [3] 0x0
+write 9 0 0x2
+poll 9 0 [1] 0x0 100
+write 9 0 0x40000000
+poll 9 0 [30] 0x0 100
+writefield 0 4 [4] 0x0
+;; End Epoch 47
+;; Start Epoch 48
+label 0x30
+writefield 0 4 [10] 0x1
+write 15 0 0x100034
+write 15 4 0x10634404
+write 15 5 0x80300
+write 15 2 0x20600303
+write 15 10 0x0
+write 15 3 0x1155
+write 15 6 0xffff0000
+write 15 7 0xffff0000
+write 15 13 0x0
+writefield 0 4 [18] 0x1
+write 23 0 0x8000000
+write 23 0 0x6000fc
+write 23 13 0x400040
+write 23 2 0x38000
+write 23 7 0x0
+write 23 8 0x0
+write 23 12 0x0
+write 23 3 0x0
+write 23 4 0x1f
+write 23 5 0x7ff
+write 23 6 0x7ff
+write 23 10 0x1
+write 23 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 23 11 0x1
+write 23 256 0x4d
+write 23 257 0xfeb5
+write 23 258 0x41
+write 23 259 0xfc14
+write 23 260 0x46
+write 23 261 0xfd74
+write 23 262 0x42
+write 23 263 0xf959
+write 23 264 0x47
+write 23 265 0x4a9
+write 23 266 0x65
+write 23 267 0x325
+write 23 268 0x75
+write 23 269 0x67f
+write 23 270 0x4a
+write 23 271 0x1c8
+write 23 272 0x4d
+write 23 273 0xfdfa
+write 23 274 0x69
+write 23 275 0x140
+write 23 276 0x57
+write 23 277 0x4f4
+write 23 278 0x46
+write 23 279 0xfa87
+write 23 280 0x6a
+write 23 281 0x332
+write 23 282 0x5e
+write 23 283 0x74e
+write 23 284 0x78
+write 23 285 0x518
+write 23 286 0x71
+write 23 287 0x3d7
+write 23 288 0x72
+write 23 289 0x227
+write 23 290 0x52
+write 23 291 0xfb0d
+write 23 292 0x64
+write 23 293 0x627
+write 23 294 0x57
+write 23 295 0xfa5a
+write 23 296 0x6f
+write 23 297 0xf82c
+write 23 298 0x68
+write 23 299 0x23f
+write 23 300 0x55
+write 23 301 0x24b
+write 23 302 0x57
+write 23 303 0x2f2
+write 23 304 0x6f
+write 23 305 0x3be
+write 23 306 0x4c
+write 23 307 0x6fc
+write 23 308 0x7c
+write 23 309 0x774
+write 23 310 0x62
+write 23 311 0x28e
+write 23 312 0x41
+write 23 313 0x69f
+write 23 314 0x57
+write 23 315 0x231
+write 23 316 0x67
+write 23 317 0x3a9
+write 23 318 0x6f
+write 23 319 0xf87c
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [6] 0x1
+write 11 0 0x80004
+write 11 2 0x34280000
+write 11 3 0x80008
+write 11 4 0x600060
+write 11 8 0x0
+write 11 7 0x0
+write 11 6 0x0
+write 11 12 0x6
+write 11 12 0x7
+write 11 14 0x342817ff
+write 11 13 0x1
+write 11 9 0x24
+write 11 5 0x300
+write 11 18 0x68
+write 11 10 0x100000
+write 11 17 0x0
+writefield 0 4 [7] 0x1
+write 12 0 0x80104
+write 12 2 0x710c2740
+write 12 3 0x6c00
+write 12 8 0x0
+write 12 7 0x0
+write 12 6 0x0
+write 12 12 0x6
+write 12 12 0x7
+write 12 14 0x710c933f
+write 12 13 0x1
+write 12 9 0x24
+write 12 5 0x0
+write 12 18 0x68
+write 12 10 0x100000
+write 12 17 0x0
+writefield 0 4 [8] 0x1
+write 13 0 0x8000c
+write 13 2 0x342f0020
+write 13 3 0x80008
+write 13 4 0x600020
+write 13 8 0x0
+write 13 7 0x0
+write 13 6 0x0
+write 13 12 0x6
+write 13 12 0x7
+write 13 14 0x342f17ff
+write 13 13 0x1
+write 13 9 0x24
+write 13 5 0x300
+write 13 18 0x58
+write 13 10 0x100000
+write 13 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 12 0xd
+write 4 13 0xf
+write 4 30 0x15
+write 4 28 0x25
+write 4 10 0x21
+write 15 0 0x100035
+writefield 23 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 13 0 [0] 0x1
+writefield 11 0 [0] 0x1
+writefield 12 0 [0] 0x1
+poll 13 0 [31] 0x0 100
+write 4 12 0x0
+write 4 13 0x0
+write 4 30 0x0
+write 4 28 0x0
+write 4 10 0x0
+write 15 0 0x2
+poll 15 0 [1] 0x0 100
+write 15 0 0x40000000
+poll 15 0 [30] 0x0 100
+writefield 0 4 [10] 0x0
+write 23 0 0x8000002
+poll 23 0 [1] 0x0 100
+write 23 0 0x48000000
+poll 23 0 [30] 0x0 100
+writefield 0 4 [18] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 13 0 0x2
+poll 13 0 [1] 0x0 100
+write 13 0 0x40000000
+poll 13 0 [30] 0x0 100
+writefield 0 4 [8] 0x0
+write 11 0 0x2
+poll 11 0 [1] 0x0 100
+write 11 0 0x40000000
+poll 11 0 [30] 0x0 100
+writefield 0 4 [6] 0x0
+write 12 0 0x2
+poll 12 0 [1] 0x0 100
+write 12 0 0x40000000
+poll 12 0 [30] 0x0 100
+writefield 0 4 [7] 0x0
+;; End Epoch 48
+;; Start Epoch 49
+label 0x31
+writefield 0 4 [11] 0x1
+write 16 0 0x100034
+write 16 4 0x10634404
+write 16 5 0x80300
+write 16 2 0x20600303
+write 16 10 0x0
+write 16 3 0x1155
+write 16 6 0xffff0000
+write 16 7 0xffff0000
+write 16 13 0x0
+writefield 0 4 [19] 0x1
+write 24 0 0x8000000
+write 24 0 0x6000fc
+write 24 13 0x400040
+write 24 2 0x38000
+write 24 7 0x0
+write 24 8 0x0
+write 24 12 0x0
+write 24 3 0x0
+write 24 4 0x1f
+write 24 5 0x7ff
+write 24 6 0x7ff
+write 24 10 0x1
+write 24 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 24 11 0x1
+write 24 256 0x63
+write 24 257 0xfc13
+write 24 258 0x58
+write 24 259 0x71a
+write 24 260 0x4b
+write 24 261 0x5e3
+write 24 262 0x6c
+write 24 263 0x500
+write 24 264 0x52
+write 24 265 0xfff7
+write 24 266 0x67
+write 24 267 0xfa3d
+write 24 268 0x44
+write 24 269 0xfd8f
+write 24 270 0x61
+write 24 271 0xfbb6
+write 24 272 0x45
+write 24 273 0xfd61
+write 24 274 0x6b
+write 24 275 0xbe
+write 24 276 0x40
+write 24 277 0x760
+write 24 278 0x6b
+write 24 279 0x286
+write 24 280 0x7d
+write 24 281 0xfa25
+write 24 282 0x47
+write 24 283 0x242
+write 24 284 0x55
+write 24 285 0x3f0
+write 24 286 0x49
+write 24 287 0xfa07
+write 24 288 0x60
+write 24 289 0x4b
+write 24 290 0x79
+write 24 291 0x761
+write 24 292 0x64
+write 24 293 0xf875
+write 24 294 0x60
+write 24 295 0x598
+write 24 296 0x5c
+write 24 297 0x7c
+write 24 298 0x7f
+write 24 299 0x38a
+write 24 300 0x5d
+write 24 301 0x70c
+write 24 302 0x55
+write 24 303 0x181
+write 24 304 0x72
+write 24 305 0xfabc
+write 24 306 0x66
+write 24 307 0xfa78
+write 24 308 0x5e
+write 24 309 0x131
+write 24 310 0x4d
+write 24 311 0xfa96
+write 24 312 0x7d
+write 24 313 0xf83d
+write 24 314 0x55
+write 24 315 0x688
+write 24 316 0x78
+write 24 317 0xfd63
+write 24 318 0x40
+write 24 319 0x7a6
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [0] 0x1
+write 5 0 0x80104
+write 5 2 0x710c9340
+write 5 3 0x6c00
+write 5 8 0x0
+write 5 7 0x0
+write 5 6 0x0
+write 5 12 0x6
+write 5 12 0x7
+write 5 14 0x710cff3f
+write 5 13 0x1
+write 5 9 0x24
+write 5 5 0x0
+write 5 18 0x68
+write 5 10 0x100000
+write 5 17 0x0
+writefield 0 4 [1] 0x1
+write 6 0 0x8000c
+write 6 2 0x342f0040
+write 6 3 0x80008
+write 6 4 0x600020
+write 6 8 0x0
+write 6 7 0x0
+write 6 6 0x0
+write 6 12 0x6
+write 6 12 0x7
+write 6 14 0x342f17ff
+write 6 13 0x1
+write 6 9 0x24
+write 6 5 0x300
+write 6 18 0x58
+write 6 10 0x100000
+write 6 17 0x0
+writefield 0 4 [9] 0x1
+write 14 0 0x80004
+write 14 2 0x34280000
+write 14 3 0x80008
+write 14 4 0x600060
+write 14 8 0x0
+write 14 7 0x0
+write 14 6 0x0
+write 14 12 0x6
+write 14 12 0x7
+write 14 14 0x342817ff
+write 14 13 0x1
+write 14 9 0x24
+write 14 5 0x300
+write 14 18 0x68
+write 14 10 0x100000
+write 14 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 15 0x13
+write 4 16 0x1
+write 4 32 0x17
+write 4 29 0x27
+write 4 3 0x23
+write 16 0 0x100035
+writefield 24 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 6 0 [0] 0x1
+writefield 14 0 [0] 0x1
+writefield 5 0 [0] 0x1
+poll 6 0 [31] 0x0 100
+write 4 15 0x0
+write 4 16 0x0
+write 4 32 0x0
+write 4 29 0x0
+write 4 3 0x0
+write 16 0 0x2
+poll 16 0 [1] 0x0 100
+write 16 0 0x40000000
+poll 16 0 [30] 0x0 100
+writefield 0 4 [11] 0x0
+write 24 0 0x8000002
+poll 24 0 [1] 0x0 100
+write 24 0 0x48000000
+poll 24 0 [30] 0x0 100
+writefield 0 4 [19] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 6 0 0x2
+poll 6 0 [1] 0x0 100
+write 6 0 0x40000000
+poll 6 0 [30] 0x0 100
+writefield 0 4 [1] 0x0
+write 14 0 0x2
+poll 14 0 [1] 0x0 100
+write 14 0 0x40000000
+poll 14 0 [30] 0x0 100
+writefield 0 4 [9] 0x0
+write 5 0 0x2
+poll 5 0 [1] 0x0 100
+write 5 0 0x40000000
+poll 5 0 [30] 0x0 100
+writefield 0 4 [0] 0x0
+;; End Epoch 49
+;; Start Epoch 50
+label 0x32
+writefield 0 4 [12] 0x1
+write 17 0 0x100034
+write 17 4 0x10634404
+write 17 5 0x80300
+write 17 2 0x20600303
+write 17 10 0x0
+write 17 3 0x1155
+write 17 6 0xffff0000
+write 17 7 0xffff0000
+write 17 13 0x0
+writefield 0 4 [20] 0x1
+write 25 0 0x8000000
+write 25 0 0x6000fc
+write 25 13 0x400040
+write 25 2 0x38000
+write 25 7 0x0
+write 25 8 0x0
+write 25 12 0x0
+write 25 3 0x0
+write 25 4 0x1f
+write 25 5 0x7ff
+write 25 6 0x7ff
+write 25 10 0x1
+write 25 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 25 11 0x1
+write 25 256 0x6f
+write 25 257 0x18e
+write 25 258 0x7b
+write 25 259 0x5ae
+write 25 260 0x69
+write 25 261 0xfd9c
+write 25 262 0x4f
+write 25 263 0x3c5
+write 25 264 0x56
+write 25 265 0x44c
+write 25 266 0x7e
+write 25 267 0xfb98
+write 25 268 0x4a
+write 25 269 0xf9da
+write 25 270 0x5a
+write 25 271 0x588
+write 25 272 0x68
+write 25 273 0x78
+write 25 274 0x69
+write 25 275 0x674
+write 25 276 0x49
+write 25 277 0x13
+write 25 278 0x46
+write 25 279 0xfd71
+write 25 280 0x70
+write 25 281 0xfca9
+write 25 282 0x52
+write 25 283 0x9d
+write 25 284 0x56
+write 25 285 0x4d6
+write 25 286 0x4a
+write 25 287 0xf9f0
+write 25 288 0x6b
+write 25 289 0x534
+write 25 290 0x52
+write 25 291 0xfb61
+write 25 292 0x66
+write 25 293 0xf94b
+write 25 294 0x70
+write 25 295 0xfeeb
+write 25 296 0x76
+write 25 297 0x592
+write 25 298 0x73
+write 25 299 0x6e8
+write 25 300 0x54
+write 25 301 0x307
+write 25 302 0x7f
+write 25 303 0xfcbd
+write 25 304 0x61
+write 25 305 0x327
+write 25 306 0x69
+write 25 307 0x4f3
+write 25 308 0x50
+write 25 309 0x569
+write 25 310 0x7a
+write 25 311 0x3aa
+write 25 312 0x5c
+write 25 313 0x31b
+write 25 314 0x48
+write 25 315 0x724
+write 25 316 0x46
+write 25 317 0x64c
+write 25 318 0x4e
+write 25 319 0x381
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [2] 0x1
+write 7 0 0x80004
+write 7 2 0x342f0000
+write 7 3 0x80008
+write 7 4 0x600060
+write 7 8 0x0
+write 7 7 0x0
+write 7 6 0x0
+write 7 12 0x6
+write 7 12 0x7
+write 7 14 0x342f17ff
+write 7 13 0x1
+write 7 9 0x24
+write 7 5 0x300
+write 7 18 0x68
+write 7 10 0x100000
+write 7 17 0x0
+writefield 0 4 [3] 0x1
+write 8 0 0x80104
+write 8 2 0x710cff40
+write 8 3 0x6c00
+write 8 8 0x0
+write 8 7 0x0
+write 8 6 0x0
+write 8 12 0x6
+write 8 12 0x7
+write 8 14 0x710d6b3f
+write 8 13 0x1
+write 8 9 0x24
+write 8 5 0x0
+write 8 18 0x68
+write 8 10 0x100000
+write 8 17 0x0
+writefield 0 4 [4] 0x1
+write 9 0 0x8000c
+write 9 2 0x3435d800
+write 9 3 0x80008
+write 9 4 0x600020
+write 9 8 0x0
+write 9 7 0x0
+write 9 6 0x0
+write 9 12 0x6
+write 9 12 0x7
+write 9 14 0x3435efff
+write 9 13 0x1
+write 9 9 0x24
+write 9 5 0x300
+write 9 18 0x58
+write 9 10 0x100000
+write 9 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 18 0x5
+write 4 19 0x7
+write 4 34 0x19
+write 4 28 0x29
+write 4 6 0x21
+write 17 0 0x100035
+writefield 25 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 9 0 [0] 0x1
+writefield 7 0 [0] 0x1
+writefield 8 0 [0] 0x1
+poll 9 0 [31] 0x0 100
+write 4 18 0x0
+write 4 19 0x0
+write 4 34 0x0
+write 4 28 0x0
+write 4 6 0x0
+write 17 0 0x2
+poll 17 0 [1] 0x0 100
+write 17 0 0x40000000
+poll 17 0 [30] 0x0 100
+writefield 0 4 [12] 0x0
+write 25 0 0x8000002
+poll 25 0 [1] 0x0 100
+write 25 0 0x48000000
+poll 25 0 [30] 0x0 100
+writefield 0 4 [20] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 9 0 0x2
+poll 9 0 [1] 0x0 100
+write 9 0 0x40000000
+poll 9 0 [30] 0x0 100
+writefield 0 4 [4] 0x0
+write 7 0 0x2
+poll 7 0 [1] 0x0 100
+write 7 0 0x40000000
+poll 7 0 [30] 0x0 100
+writefield 0 4 [2] 0x0
+write 8 0 0x2
+poll 8 0 [1] 0x0 100
+write 8 0 0x40000000
+poll 8 0 [30] 0x0 100
+writefield 0 4 [3] 0x0
+;; End Epoch 50
+;; Start Epoch 51
+label 0x33
+writefield 0 4 [13] 0x1
+write 18 0 0x100034
+write 18 4 0x10634404
+write 18 5 0x80300
+write 18 2 0x20600303
+write 18 10 0x0
+write 18 3 0x1155
+write 18 6 0xffff0000
+write 18 7 0xffff0000
+write 18 13 0x0
+writefield 0 4 [21] 0x1
+write 26 0 0x8000000
+write 26 0 0x6000fc
+write 26 13 0x400040
+write 26 2 0x38000
+write 26 7 0x0
+write 26 8 0x0
+write 26 12 0x0
+write 26 3 0x0
+write 26 4 0x1f
+write 26 5 0x7ff
+write 26 6 0x7ff
+write 26 10 0x1
+write 26 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 26 11 0x1
+write 26 256 0x72
+write 26 257 0x544
+write 26 258 0x6a
+write 26 259 0x598
+write 26 260 0x47
+write 26 261 0xfc5b
+write 26 262 0x65
+write 26 263 0xffd7
+write 26 264 0x50
+write 26 265 0xfa27
+write 26 266 0x7a
+write 26 267 0xfb39
+write 26 268 0x5d
+write 26 269 0x5ed
+write 26 270 0x45
+write 26 271 0xf826
+write 26 272 0x79
+write 26 273 0x56b
+write 26 274 0x70
+write 26 275 0x243
+write 26 276 0x48
+write 26 277 0xf89e
+write 26 278 0x4e
+write 26 279 0x83
+write 26 280 0x70
+write 26 281 0x3c8
+write 26 282 0x64
+write 26 283 0x738
+write 26 284 0x43
+write 26 285 0xfe35
+write 26 286 0x5f
+write 26 287 0xf861
+write 26 288 0x77
+write 26 289 0xf863
+write 26 290 0x7f
+write 26 291 0xfdcc
+write 26 292 0x5f
+write 26 293 0x2f0
+write 26 294 0x44
+write 26 295 0xfe1e
+write 26 296 0x7c
+write 26 297 0xfffa
+write 26 298 0x6c
+write 26 299 0xfe54
+write 26 300 0x70
+write 26 301 0x2d8
+write 26 302 0x47
+write 26 303 0x2ce
+write 26 304 0x6a
+write 26 305 0xfe04
+write 26 306 0x5b
+write 26 307 0x6e4
+write 26 308 0x63
+write 26 309 0xf82d
+write 26 310 0x45
+write 26 311 0xfcf1
+write 26 312 0x65
+write 26 313 0xffab
+write 26 314 0x53
+write 26 315 0xfeac
+write 26 316 0x79
+write 26 317 0xfda4
+write 26 318 0x52
+write 26 319 0xff1a
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [5] 0x1
+write 10 0 0x80004
+write 10 2 0x342f0000
+write 10 3 0x80008
+write 10 4 0x600060
+write 10 8 0x0
+write 10 7 0x0
+write 10 6 0x0
+write 10 12 0x6
+write 10 12 0x7
+write 10 14 0x342f17ff
+write 10 13 0x1
+write 10 9 0x24
+write 10 5 0x300
+write 10 18 0x68
+write 10 10 0x100000
+write 10 17 0x0
+writefield 0 4 [6] 0x1
+write 11 0 0x80104
+write 11 2 0x710d6b40
+write 11 3 0x6c00
+write 11 8 0x0
+write 11 7 0x0
+write 11 6 0x0
+write 11 12 0x6
+write 11 12 0x7
+write 11 14 0x710dd73f
+write 11 13 0x1
+write 11 9 0x24
+write 11 5 0x0
+write 11 18 0x68
+write 11 10 0x100000
+write 11 17 0x0
+writefield 0 4 [7] 0x1
+write 12 0 0x8000c
+write 12 2 0x3435d820
+write 12 3 0x80008
+write 12 4 0x600020
+write 12 8 0x0
+write 12 7 0x0
+write 12 6 0x0
+write 12 12 0x6
+write 12 12 0x7
+write 12 14 0x3435efff
+write 12 13 0x1
+write 12 9 0x24
+write 12 5 0x300
+write 12 18 0x58
+write 12 10 0x100000
+write 12 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 21 0xb
+write 4 22 0xd
+write 4 36 0x1b
+write 4 29 0x2b
+write 4 9 0x23
+write 18 0 0x100035
+writefield 26 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 12 0 [0] 0x1
+writefield 10 0 [0] 0x1
+writefield 11 0 [0] 0x1
+poll 12 0 [31] 0x0 100
+write 4 21 0x0
+write 4 22 0x0
+write 4 36 0x0
+write 4 29 0x0
+write 4 9 0x0
+write 18 0 0x2
+poll 18 0 [1] 0x0 100
+write 18 0 0x40000000
+poll 18 0 [30] 0x0 100
+writefield 0 4 [13] 0x0
+write 26 0 0x8000002
+poll 26 0 [1] 0x0 100
+write 26 0 0x48000000
+poll 26 0 [30] 0x0 100
+writefield 0 4 [21] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 12 0 0x2
+poll 12 0 [1] 0x0 100
+write 12 0 0x40000000
+poll 12 0 [30] 0x0 100
+writefield 0 4 [7] 0x0
+write 10 0 0x2
+poll 10 0 [1] 0x0 100
+write 10 0 0x40000000
+poll 10 0 [30] 0x0 100
+writefield 0 4 [5] 0x0
+write 11 0 0x2
+poll 11 0 [1] 0x0 100
+write 11 0 0x40000000
+poll 11 0 [30] 0x0 100
+writefield 0 4 [6] 0x0
+;; End Epoch 51
+;; Start Epoch 52
+label 0x34
+writefield 0 4 [10] 0x1
+write 15 0 0x100034
+write 15 4 0x10634404
+write 15 5 0x80300
+write 15 2 0x20600303
+write 15 10 0x0
+write 15 3 0x1155
+write 15 6 0xffff0000
+write 15 7 0xffff0000
+write 15 13 0x0
+writefield 0 4 [18] 0x1
+write 23 0 0x8000000
+write 23 0 0x6000fc
+write 23 13 0x400040
+write 23 2 0x38000
+write 23 7 0x0
+write 23 8 0x0
+write 23 12 0x0
+write 23 3 0x0
+write 23 4 0x1f
+write 23 5 0x7ff
+write 23 6 0x7ff
+write 23 10 0x1
+write 23 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 23 11 0x1
+write 23 256 0x66
+write 23 257 0x329
+write 23 258 0x63
+write 23 259 0xfa5d
+write 23 260 0x45
+write 23 261 0x9
+write 23 262 0x5e
+write 23 263 0x2e8
+write 23 264 0x75
+write 23 265 0xfd59
+write 23 266 0x44
+write 23 267 0xfbdd
+write 23 268 0x5a
+write 23 269 0xe6
+write 23 270 0x55
+write 23 271 0xf99f
+write 23 272 0x59
+write 23 273 0x4c
+write 23 274 0x62
+write 23 275 0x7ad
+write 23 276 0x4c
+write 23 277 0xfcb1
+write 23 278 0x68
+write 23 279 0x356
+write 23 280 0x46
+write 23 281 0x280
+write 23 282 0x50
+write 23 283 0x638
+write 23 284 0x70
+write 23 285 0xfb63
+write 23 286 0x47
+write 23 287 0xfb3f
+write 23 288 0x69
+write 23 289 0xc2
+write 23 290 0x46
+write 23 291 0xfa52
+write 23 292 0x7f
+write 23 293 0xfbc1
+write 23 294 0x7c
+write 23 295 0x1f3
+write 23 296 0x6f
+write 23 297 0x19e
+write 23 298 0x51
+write 23 299 0xfda5
+write 23 300 0x74
+write 23 301 0xfb11
+write 23 302 0x69
+write 23 303 0xfef1
+write 23 304 0x62
+write 23 305 0x796
+write 23 306 0x79
+write 23 307 0xfe0c
+write 23 308 0x69
+write 23 309 0xfb5e
+write 23 310 0x5e
+write 23 311 0x12c
+write 23 312 0x47
+write 23 313 0xfcb6
+write 23 314 0x6c
+write 23 315 0x741
+write 23 316 0x4c
+write 23 317 0xf998
+write 23 318 0x40
+write 23 319 0xf9d8
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [0] 0x1
+write 5 0 0x8000c
+write 5 2 0x3435d840
+write 5 3 0x80008
+write 5 4 0x600020
+write 5 8 0x0
+write 5 7 0x0
+write 5 6 0x0
+write 5 12 0x6
+write 5 12 0x7
+write 5 14 0x3435efff
+write 5 13 0x1
+write 5 9 0x24
+write 5 5 0x300
+write 5 18 0x58
+write 5 10 0x100000
+write 5 17 0x0
+writefield 0 4 [8] 0x1
+write 13 0 0x80004
+write 13 2 0x342f0000
+write 13 3 0x80008
+write 13 4 0x600060
+write 13 8 0x0
+write 13 7 0x0
+write 13 6 0x0
+write 13 12 0x6
+write 13 12 0x7
+write 13 14 0x342f17ff
+write 13 13 0x1
+write 13 9 0x24
+write 13 5 0x300
+write 13 18 0x68
+write 13 10 0x100000
+write 13 17 0x0
+writefield 0 4 [9] 0x1
+write 14 0 0x80104
+write 14 2 0x710dd740
+write 14 3 0x6c00
+write 14 8 0x0
+write 14 7 0x0
+write 14 6 0x0
+write 14 12 0x6
+write 14 12 0x7
+write 14 14 0x710e433f
+write 14 13 0x1
+write 14 9 0x24
+write 14 5 0x0
+write 14 18 0x68
+write 14 10 0x100000
+write 14 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 12 0x11
+write 4 13 0x13
+write 4 30 0x15
+write 4 28 0x25
+write 4 2 0x21
+write 15 0 0x100035
+writefield 23 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 5 0 [0] 0x1
+writefield 13 0 [0] 0x1
+writefield 14 0 [0] 0x1
+poll 5 0 [31] 0x0 100
+write 4 12 0x0
+write 4 13 0x0
+write 4 30 0x0
+write 4 28 0x0
+write 4 2 0x0
+write 15 0 0x2
+poll 15 0 [1] 0x0 100
+write 15 0 0x40000000
+poll 15 0 [30] 0x0 100
+writefield 0 4 [10] 0x0
+write 23 0 0x8000002
+poll 23 0 [1] 0x0 100
+write 23 0 0x48000000
+poll 23 0 [30] 0x0 100
+writefield 0 4 [18] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 5 0 0x2
+poll 5 0 [1] 0x0 100
+write 5 0 0x40000000
+poll 5 0 [30] 0x0 100
+writefield 0 4 [0] 0x0
+write 13 0 0x2
+poll 13 0 [1] 0x0 100
+write 13 0 0x40000000
+poll 13 0 [30] 0x0 100
+writefield 0 4 [8] 0x0
+write 14 0 0x2
+poll 14 0 [1] 0x0 100
+write 14 0 0x40000000
+poll 14 0 [30] 0x0 100
+writefield 0 4 [9] 0x0
+;; End Epoch 52
+;; Start Epoch 53
+label 0x35
+writefield 0 4 [11] 0x1
+write 16 0 0x100034
+write 16 4 0x10634404
+write 16 5 0x80300
+write 16 2 0x20600303
+write 16 10 0x0
+write 16 3 0x1155
+write 16 6 0xffff0000
+write 16 7 0xffff0000
+write 16 13 0x0
+writefield 0 4 [19] 0x1
+write 24 0 0x8000000
+write 24 0 0x6000fc
+write 24 13 0x400040
+write 24 2 0x38000
+write 24 7 0x0
+write 24 8 0x0
+write 24 12 0x0
+write 24 3 0x0
+write 24 4 0x1f
+write 24 5 0x7ff
+write 24 6 0x7ff
+write 24 10 0x1
+write 24 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 24 11 0x1
+write 24 256 0x5b
+write 24 257 0x6d5
+write 24 258 0x41
+write 24 259 0xfdbc
+write 24 260 0x54
+write 24 261 0x53d
+write 24 262 0x7f
+write 24 263 0x3d8
+write 24 264 0x55
+write 24 265 0x6b5
+write 24 266 0x7a
+write 24 267 0x3d
+write 24 268 0x45
+write 24 269 0xfa7f
+write 24 270 0x7d
+write 24 271 0x6a3
+write 24 272 0x64
+write 24 273 0xff30
+write 24 274 0x52
+write 24 275 0x682
+write 24 276 0x7c
+write 24 277 0xf817
+write 24 278 0x41
+write 24 279 0xfeff
+write 24 280 0x79
+write 24 281 0x671
+write 24 282 0x74
+write 24 283 0xfca6
+write 24 284 0x5d
+write 24 285 0x15c
+write 24 286 0x75
+write 24 287 0xfda3
+write 24 288 0x43
+write 24 289 0xb5
+write 24 290 0x73
+write 24 291 0x6f6
+write 24 292 0x51
+write 24 293 0x663
+write 24 294 0x74
+write 24 295 0xfbf1
+write 24 296 0x74
+write 24 297 0xf887
+write 24 298 0x68
+write 24 299 0x609
+write 24 300 0x53
+write 24 301 0xf8b1
+write 24 302 0x47
+write 24 303 0xfd50
+write 24 304 0x62
+write 24 305 0xfa5f
+write 24 306 0x5c
+write 24 307 0x22b
+write 24 308 0x54
+write 24 309 0xf945
+write 24 310 0x68
+write 24 311 0xf8c5
+write 24 312 0x76
+write 24 313 0xf92c
+write 24 314 0x7d
+write 24 315 0x350
+write 24 316 0x70
+write 24 317 0xfb12
+write 24 318 0x6a
+write 24 319 0xfce0
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [1] 0x1
+write 6 0 0x80004
+write 6 2 0x3435d800
+write 6 3 0x80008
+write 6 4 0x600060
+write 6 8 0x0
+write 6 7 0x0
+write 6 6 0x0
+write 6 12 0x6
+write 6 12 0x7
+write 6 14 0x3435efff
+write 6 13 0x1
+write 6 9 0x24
+write 6 5 0x300
+write 6 18 0x68
+write 6 10 0x100000
+write 6 17 0x0
+writefield 0 4 [2] 0x1
+write 7 0 0x80104
+write 7 2 0x710e4340
+write 7 3 0x6c00
+write 7 8 0x0
+write 7 7 0x0
+write 7 6 0x0
+write 7 12 0x6
+write 7 12 0x7
+write 7 14 0x710eaf3f
+write 7 13 0x1
+write 7 9 0x24
+write 7 5 0x0
+write 7 18 0x68
+write 7 10 0x100000
+write 7 17 0x0
+writefield 0 4 [3] 0x1
+write 8 0 0x8000c
+write 8 2 0x34015800
+write 8 3 0x80008
+write 8 4 0x600020
+write 8 8 0x0
+write 8 7 0x0
+write 8 6 0x0
+write 8 12 0x6
+write 8 12 0x7
+write 8 14 0x34016fff
+write 8 13 0x1
+write 8 9 0x24
+write 8 5 0x300
+write 8 18 0x58
+write 8 10 0x100000
+write 8 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 15 0x3
+write 4 16 0x5
+write 4 32 0x17
+write 4 29 0x27
+write 4 5 0x23
+write 16 0 0x100035
+writefield 24 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 8 0 [0] 0x1
+writefield 6 0 [0] 0x1
+writefield 7 0 [0] 0x1
+poll 8 0 [31] 0x0 100
+write 4 15 0x0
+write 4 16 0x0
+write 4 32 0x0
+write 4 29 0x0
+write 4 5 0x0
+write 16 0 0x2
+poll 16 0 [1] 0x0 100
+write 16 0 0x40000000
+poll 16 0 [30] 0x0 100
+writefield 0 4 [11] 0x0
+write 24 0 0x8000002
+poll 24 0 [1] 0x0 100
+write 24 0 0x48000000
+poll 24 0 [30] 0x0 100
+writefield 0 4 [19] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 8 0 0x2
+poll 8 0 [1] 0x0 100
+write 8 0 0x40000000
+poll 8 0 [30] 0x0 100
+writefield 0 4 [3] 0x0
+write 6 0 0x2
+poll 6 0 [1] 0x0 100
+write 6 0 0x40000000
+poll 6 0 [30] 0x0 100
+writefield 0 4 [1] 0x0
+write 7 0 0x2
+poll 7 0 [1] 0x0 100
+write 7 0 0x40000000
+poll 7 0 [30] 0x0 100
+writefield 0 4 [2] 0x0
+;; End Epoch 53
+;; Start Epoch 54
+label 0x36
+writefield 0 4 [12] 0x1
+write 17 0 0x100034
+write 17 4 0x10634404
+write 17 5 0x80300
+write 17 2 0x20600303
+write 17 10 0x0
+write 17 3 0x1155
+write 17 6 0xffff0000
+write 17 7 0xffff0000
+write 17 13 0x0
+writefield 0 4 [20] 0x1
+write 25 0 0x8000000
+write 25 0 0x6000fc
+write 25 13 0x400040
+write 25 2 0x38000
+write 25 7 0x0
+write 25 8 0x0
+write 25 12 0x0
+write 25 3 0x0
+write 25 4 0x1f
+write 25 5 0x7ff
+write 25 6 0x7ff
+write 25 10 0x1
+write 25 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 25 11 0x1
+write 25 256 0x5a
+write 25 257 0x4c7
+write 25 258 0x5f
+write 25 259 0xfae5
+write 25 260 0x5d
+write 25 261 0xfa91
+write 25 262 0x45
+write 25 263 0x2d8
+write 25 264 0x7c
+write 25 265 0x4c6
+write 25 266 0x56
+write 25 267 0x4fd
+write 25 268 0x69
+write 25 269 0xffa3
+write 25 270 0x4f
+write 25 271 0x35e
+write 25 272 0x53
+write 25 273 0xfcc5
+write 25 274 0x63
+write 25 275 0xff20
+write 25 276 0x79
+write 25 277 0x4e5
+write 25 278 0x74
+write 25 279 0xfd60
+write 25 280 0x6f
+write 25 281 0x178
+write 25 282 0x59
+write 25 283 0x6d5
+write 25 284 0x54
+write 25 285 0xfffc
+write 25 286 0x72
+write 25 287 0x1a7
+write 25 288 0x4b
+write 25 289 0xfbf3
+write 25 290 0x78
+write 25 291 0xf9fc
+write 25 292 0x62
+write 25 293 0x578
+write 25 294 0x69
+write 25 295 0xfac9
+write 25 296 0x70
+write 25 297 0x2b
+write 25 298 0x79
+write 25 299 0xff9e
+write 25 300 0x4f
+write 25 301 0x7ca
+write 25 302 0x4e
+write 25 303 0xfdbe
+write 25 304 0x65
+write 25 305 0xfad2
+write 25 306 0x55
+write 25 307 0xf86f
+write 25 308 0x5a
+write 25 309 0x74e
+write 25 310 0x55
+write 25 311 0xffb6
+write 25 312 0x4c
+write 25 313 0xf9d9
+write 25 314 0x43
+write 25 315 0x2db
+write 25 316 0x66
+write 25 317 0x466
+write 25 318 0x5f
+write 25 319 0x4a3
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [4] 0x1
+write 9 0 0x80004
+write 9 2 0x3435d800
+write 9 3 0x80008
+write 9 4 0x600060
+write 9 8 0x0
+write 9 7 0x0
+write 9 6 0x0
+write 9 12 0x6
+write 9 12 0x7
+write 9 14 0x3435efff
+write 9 13 0x1
+write 9 9 0x24
+write 9 5 0x300
+write 9 18 0x68
+write 9 10 0x100000
+write 9 17 0x0
+writefield 0 4 [5] 0x1
+write 10 0 0x80104
+write 10 2 0x710eaf40
+write 10 3 0x6c00
+write 10 8 0x0
+write 10 7 0x0
+write 10 6 0x0
+write 10 12 0x6
+write 10 12 0x7
+write 10 14 0x710f1b3f
+write 10 13 0x1
+write 10 9 0x24
+write 10 5 0x0
+write 10 18 0x68
+write 10 10 0x100000
+write 10 17 0x0
+writefield 0 4 [6] 0x1
+write 11 0 0x8000c
+write 11 2 0x34015820
+write 11 3 0x80008
+write 11 4 0x600020
+write 11 8 0x0
+write 11 7 0x0
+write 11 6 0x0
+write 11 12 0x6
+write 11 12 0x7
+write 11 14 0x34016fff
+write 11 13 0x1
+write 11 9 0x24
+write 11 5 0x300
+write 11 18 0x58
+write 11 10 0x100000
+write 11 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 18 0x9
+write 4 19 0xb
+write 4 34 0x19
+write 4 28 0x29
+write 4 8 0x21
+write 17 0 0x100035
+writefield 25 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 11 0 [0] 0x1
+writefield 9 0 [0] 0x1
+writefield 10 0 [0] 0x1
+poll 11 0 [31] 0x0 100
+write 4 18 0x0
+write 4 19 0x0
+write 4 34 0x0
+write 4 28 0x0
+write 4 8 0x0
+write 17 0 0x2
+poll 17 0 [1] 0x0 100
+write 17 0 0x40000000
+poll 17 0 [30] 0x0 100
+writefield 0 4 [12] 0x0
+write 25 0 0x8000002
+poll 25 0 [1] 0x0 100
+write 25 0 0x48000000
+poll 25 0 [30] 0x0 100
+writefield 0 4 [20] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 11 0 0x2
+poll 11 0 [1] 0x0 100
+write 11 0 0x40000000
+poll 11 0 [30] 0x0 100
+writefield 0 4 [6] 0x0
+write 9 0 0x2
+poll 9 0 [1] 0x0 100
+write 9 0 0x40000000
+poll 9 0 [30] 0x0 100
+writefield 0 4 [4] 0x0
+write 10 0 0x2
+poll 10 0 [1] 0x0 100
+write 10 0 0x40000000
+poll 10 0 [30] 0x0 100
+writefield 0 4 [5] 0x0
+;; End Epoch 54
+;; Start Epoch 55
+label 0x37
+writefield 0 4 [13] 0x1
+write 18 0 0x100034
+write 18 4 0x10634404
+write 18 5 0x80300
+write 18 2 0x20600303
+write 18 10 0x0
+write 18 3 0x1155
+write 18 6 0xffff0000
+write 18 7 0xffff0000
+write 18 13 0x0
+writefield 0 4 [21] 0x1
+write 26 0 0x8000000
+write 26 0 0x6000fc
+write 26 13 0x400040
+write 26 2 0x38000
+write 26 7 0x0
+write 26 8 0x0
+write 26 12 0x0
+write 26 3 0x0
+write 26 4 0x1f
+write 26 5 0x7ff
+write 26 6 0x7ff
+write 26 10 0x1
+write 26 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 26 11 0x1
+write 26 256 0x46
+write 26 257 0x3a8
+write 26 258 0x72
+write 26 259 0x695
+write 26 260 0x5d
+write 26 261 0x2a9
+write 26 262 0x44
+write 26 263 0x5b7
+write 26 264 0x4c
+write 26 265 0x47a
+write 26 266 0x45
+write 26 267 0x6f
+write 26 268 0x7a
+write 26 269 0x29d
+write 26 270 0x5e
+write 26 271 0xffc7
+write 26 272 0x5a
+write 26 273 0xfb49
+write 26 274 0x6b
+write 26 275 0x7e8
+write 26 276 0x7e
+write 26 277 0xf978
+write 26 278 0x62
+write 26 279 0xfef1
+write 26 280 0x4c
+write 26 281 0x740
+write 26 282 0x55
+write 26 283 0x2f5
+write 26 284 0x4c
+write 26 285 0xfcc1
+write 26 286 0x7b
+write 26 287 0x1f6
+write 26 288 0x65
+write 26 289 0xfba1
+write 26 290 0x4b
+write 26 291 0x526
+write 26 292 0x57
+write 26 293 0x685
+write 26 294 0x53
+write 26 295 0x589
+write 26 296 0x6b
+write 26 297 0x343
+write 26 298 0x68
+write 26 299 0xfeb8
+write 26 300 0x5a
+write 26 301 0x1
+write 26 302 0x53
+write 26 303 0x62d
+write 26 304 0x6e
+write 26 305 0xf8e1
+write 26 306 0x4f
+write 26 307 0xf82f
+write 26 308 0x50
+write 26 309 0xf8d5
+write 26 310 0x4e
+write 26 311 0x311
+write 26 312 0x6a
+write 26 313 0x47c
+write 26 314 0x70
+write 26 315 0xfb35
+write 26 316 0x64
+write 26 317 0xfe99
+write 26 318 0x4b
+write 26 319 0xfcbf
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [7] 0x1
+write 12 0 0x80004
+write 12 2 0x3435d800
+write 12 3 0x80008
+write 12 4 0x600060
+write 12 8 0x0
+write 12 7 0x0
+write 12 6 0x0
+write 12 12 0x6
+write 12 12 0x7
+write 12 14 0x3435efff
+write 12 13 0x1
+write 12 9 0x24
+write 12 5 0x300
+write 12 18 0x68
+write 12 10 0x100000
+write 12 17 0x0
+writefield 0 4 [8] 0x1
+write 13 0 0x80104
+write 13 2 0x710f1b40
+write 13 3 0x6c00
+write 13 8 0x0
+write 13 7 0x0
+write 13 6 0x0
+write 13 12 0x6
+write 13 12 0x7
+write 13 14 0x710f873f
+write 13 13 0x1
+write 13 9 0x24
+write 13 5 0x0
+write 13 18 0x68
+write 13 10 0x100000
+write 13 17 0x0
+writefield 0 4 [9] 0x1
+write 14 0 0x8000c
+write 14 2 0x34015840
+write 14 3 0x80008
+write 14 4 0x600020
+write 14 8 0x0
+write 14 7 0x0
+write 14 6 0x0
+write 14 12 0x6
+write 14 12 0x7
+write 14 14 0x34016fff
+write 14 13 0x1
+write 14 9 0x24
+write 14 5 0x300
+write 14 18 0x58
+write 14 10 0x100000
+write 14 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 21 0xf
+write 4 22 0x11
+write 4 36 0x1b
+write 4 29 0x2b
+write 4 11 0x23
+write 18 0 0x100035
+writefield 26 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 14 0 [0] 0x1
+writefield 12 0 [0] 0x1
+writefield 13 0 [0] 0x1
+poll 14 0 [31] 0x0 100
+write 4 21 0x0
+write 4 22 0x0
+write 4 36 0x0
+write 4 29 0x0
+write 4 11 0x0
+write 18 0 0x2
+poll 18 0 [1] 0x0 100
+write 18 0 0x40000000
+poll 18 0 [30] 0x0 100
+writefield 0 4 [13] 0x0
+write 26 0 0x8000002
+poll 26 0 [1] 0x0 100
+write 26 0 0x48000000
+poll 26 0 [30] 0x0 100
+writefield 0 4 [21] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 14 0 0x2
+poll 14 0 [1] 0x0 100
+write 14 0 0x40000000
+poll 14 0 [30] 0x0 100
+writefield 0 4 [9] 0x0
+write 12 0 0x2
+poll 12 0 [1] 0x0 100
+write 12 0 0x40000000
+poll 12 0 [30] 0x0 100
+writefield 0 4 [7] 0x0
+write 13 0 0x2
+poll 13 0 [1] 0x0 100
+write 13 0 0x40000000
+poll 13 0 [30] 0x0 100
+writefield 0 4 [8] 0x0
+;; End Epoch 55
+;; Start Epoch 56
+label 0x38
+writefield 0 4 [10] 0x1
+write 15 0 0x100034
+write 15 4 0x10634404
+write 15 5 0x80300
+write 15 2 0x20600303
+write 15 10 0x0
+write 15 3 0x1155
+write 15 6 0xffff0000
+write 15 7 0xffff0000
+write 15 13 0x0
+writefield 0 4 [18] 0x1
+write 23 0 0x8000000
+write 23 0 0x6000fc
+write 23 13 0x400040
+write 23 2 0x38000
+write 23 7 0x0
+write 23 8 0x0
+write 23 12 0x0
+write 23 3 0x0
+write 23 4 0x1f
+write 23 5 0x7ff
+write 23 6 0x7ff
+write 23 10 0x1
+write 23 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 23 11 0x1
+write 23 256 0x77
+write 23 257 0x3e1
+write 23 258 0x6f
+write 23 259 0x17b
+write 23 260 0x46
+write 23 261 0x231
+write 23 262 0x46
+write 23 263 0xb2
+write 23 264 0x65
+write 23 265 0x4d5
+write 23 266 0x4e
+write 23 267 0x561
+write 23 268 0x70
+write 23 269 0x24b
+write 23 270 0x61
+write 23 271 0x432
+write 23 272 0x4b
+write 23 273 0x5e9
+write 23 274 0x53
+write 23 275 0x7b2
+write 23 276 0x7d
+write 23 277 0xfb27
+write 23 278 0x5b
+write 23 279 0xfe67
+write 23 280 0x53
+write 23 281 0xf8c5
+write 23 282 0x69
+write 23 283 0xfe43
+write 23 284 0x44
+write 23 285 0x5bb
+write 23 286 0x62
+write 23 287 0xfc31
+write 23 288 0x75
+write 23 289 0xfa96
+write 23 290 0x4a
+write 23 291 0xcc
+write 23 292 0x56
+write 23 293 0xfe9c
+write 23 294 0x4c
+write 23 295 0x4bc
+write 23 296 0x70
+write 23 297 0xff44
+write 23 298 0x5c
+write 23 299 0xfd66
+write 23 300 0x74
+write 23 301 0x7ca
+write 23 302 0x73
+write 23 303 0x35d
+write 23 304 0x5f
+write 23 305 0x33
+write 23 306 0x70
+write 23 307 0xfd09
+write 23 308 0x4b
+write 23 309 0x796
+write 23 310 0x4d
+write 23 311 0xfa5e
+write 23 312 0x55
+write 23 313 0xff53
+write 23 314 0x48
+write 23 315 0x53a
+write 23 316 0x73
+write 23 317 0xffcb
+write 23 318 0x55
+write 23 319 0x786
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [0] 0x1
+write 5 0 0x80004
+write 5 2 0x34015800
+write 5 3 0x80008
+write 5 4 0x600060
+write 5 8 0x0
+write 5 7 0x0
+write 5 6 0x0
+write 5 12 0x6
+write 5 12 0x7
+write 5 14 0x34016fff
+write 5 13 0x1
+write 5 9 0x24
+write 5 5 0x300
+write 5 18 0x68
+write 5 10 0x100000
+write 5 17 0x0
+writefield 0 4 [1] 0x1
+write 6 0 0x80104
+write 6 2 0x710f8740
+write 6 3 0x6c00
+write 6 8 0x0
+write 6 7 0x0
+write 6 6 0x0
+write 6 12 0x6
+write 6 12 0x7
+write 6 14 0x710ff33f
+write 6 13 0x1
+write 6 9 0x24
+write 6 5 0x0
+write 6 18 0x68
+write 6 10 0x100000
+write 6 17 0x0
+writefield 0 4 [2] 0x1
+write 7 0 0x8000c
+write 7 2 0x34095800
+write 7 3 0x80008
+write 7 4 0x600020
+write 7 8 0x0
+write 7 7 0x0
+write 7 6 0x0
+write 7 12 0x6
+write 7 12 0x7
+write 7 14 0x34096fff
+write 7 13 0x1
+write 7 9 0x24
+write 7 5 0x300
+write 7 18 0x58
+write 7 10 0x100000
+write 7 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 12 0x1
+write 4 13 0x3
+write 4 30 0x15
+write 4 28 0x25
+write 4 4 0x21
+write 15 0 0x100035
+writefield 23 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 7 0 [0] 0x1
+writefield 5 0 [0] 0x1
+writefield 6 0 [0] 0x1
+poll 7 0 [31] 0x0 100
+write 4 12 0x0
+write 4 13 0x0
+write 4 30 0x0
+write 4 28 0x0
+write 4 4 0x0
+write 15 0 0x2
+poll 15 0 [1] 0x0 100
+write 15 0 0x40000000
+poll 15 0 [30] 0x0 100
+writefield 0 4 [10] 0x0
+write 23 0 0x8000002
+poll 23 0 [1] 0x0 100
+write 23 0 0x48000000
+poll 23 0 [30] 0x0 100
+writefield 0 4 [18] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 7 0 0x2
+poll 7 0 [1] 0x0 100
+write 7 0 0x40000000
+poll 7 0 [30] 0x0 100
+writefield 0 4 [2] 0x0
+write 5 0 0x2
+poll 5 0 [1] 0x0 100
+write 5 0 0x40000000
+poll 5 0 [30] 0x0 100
+writefield 0 4 [0] 0x0
+write 6 0 0x2
+poll 6 0 [1] 0x0 100
+write 6 0 0x40000000
+poll 6 0 [30] 0x0 100
+writefield 0 4 [1] 0x0
+;; End Epoch 56
+;; Start Epoch 57
+label 0x39
+writefield 0 4 [11] 0x1
+write 16 0 0x100034
+write 16 4 0x10634404
+write 16 5 0x80300
+write 16 2 0x20600303
+write 16 10 0x0
+write 16 3 0x1155
+write 16 6 0xffff0000
+write 16 7 0xffff0000
+write 16 13 0x0
+writefield 0 4 [19] 0x1
+write 24 0 0x8000000
+write 24 0 0x6000fc
+write 24 13 0x400040
+write 24 2 0x38000
+write 24 7 0x0
+write 24 8 0x0
+write 24 12 0x0
+write 24 3 0x0
+write 24 4 0x1f
+write 24 5 0x7ff
+write 24 6 0x7ff
+write 24 10 0x1
+write 24 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 24 11 0x1
+write 24 256 0x5e
+write 24 257 0x358
+write 24 258 0x69
+write 24 259 0xf84b
+write 24 260 0x5f
+write 24 261 0x3fb
+write 24 262 0x6c
+write 24 263 0x73b
+write 24 264 0x40
+write 24 265 0x161
+write 24 266 0x70
+write 24 267 0x345
+write 24 268 0x6d
+write 24 269 0x717
+write 24 270 0x4a
+write 24 271 0xfb17
+write 24 272 0x71
+write 24 273 0xf823
+write 24 274 0x72
+write 24 275 0xf82c
+write 24 276 0x42
+write 24 277 0xfe6a
+write 24 278 0x78
+write 24 279 0xf853
+write 24 280 0x43
+write 24 281 0x2a5
+write 24 282 0x60
+write 24 283 0x1e6
+write 24 284 0x68
+write 24 285 0x7f8
+write 24 286 0x6d
+write 24 287 0xfc7c
+write 24 288 0x40
+write 24 289 0x62c
+write 24 290 0x57
+write 24 291 0x2df
+write 24 292 0x60
+write 24 293 0x5b1
+write 24 294 0x6b
+write 24 295 0x700
+write 24 296 0x69
+write 24 297 0x1b8
+write 24 298 0x59
+write 24 299 0x18d
+write 24 300 0x4c
+write 24 301 0xff31
+write 24 302 0x74
+write 24 303 0x355
+write 24 304 0x64
+write 24 305 0xff83
+write 24 306 0x75
+write 24 307 0x44d
+write 24 308 0x44
+write 24 309 0xfbe1
+write 24 310 0x7d
+write 24 311 0xf9e4
+write 24 312 0x5c
+write 24 313 0x36c
+write 24 314 0x44
+write 24 315 0x7d3
+write 24 316 0x4d
+write 24 317 0xfeca
+write 24 318 0x41
+write 24 319 0x4f6
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [3] 0x1
+write 8 0 0x80004
+write 8 2 0x34015800
+write 8 3 0x80008
+write 8 4 0x600060
+write 8 8 0x0
+write 8 7 0x0
+write 8 6 0x0
+write 8 12 0x6
+write 8 12 0x7
+write 8 14 0x34016fff
+write 8 13 0x1
+write 8 9 0x24
+write 8 5 0x300
+write 8 18 0x68
+write 8 10 0x100000
+write 8 17 0x0
+writefield 0 4 [4] 0x1
+write 9 0 0x80104
+write 9 2 0x710ff340
+write 9 3 0x6c00
+write 9 8 0x0
+write 9 7 0x0
+write 9 6 0x0
+write 9 12 0x6
+write 9 12 0x7
+write 9 14 0x71105f3f
+write 9 13 0x1
+write 9 9 0x24
+write 9 5 0x0
+write 9 18 0x68
+write 9 10 0x100000
+write 9 17 0x0
+writefield 0 4 [5] 0x1
+write 10 0 0x8000c
+write 10 2 0x34095820
+write 10 3 0x80008
+write 10 4 0x600020
+write 10 8 0x0
+write 10 7 0x0
+write 10 6 0x0
+write 10 12 0x6
+write 10 12 0x7
+write 10 14 0x34096fff
+write 10 13 0x1
+write 10 9 0x24
+write 10 5 0x300
+write 10 18 0x58
+write 10 10 0x100000
+write 10 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 15 0x7
+write 4 16 0x9
+write 4 32 0x17
+write 4 29 0x27
+write 4 7 0x23
+write 16 0 0x100035
+writefield 24 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 10 0 [0] 0x1
+writefield 8 0 [0] 0x1
+writefield 9 0 [0] 0x1
+poll 10 0 [31] 0x0 100
+write 4 15 0x0
+write 4 16 0x0
+write 4 32 0x0
+write 4 29 0x0
+write 4 7 0x0
+write 16 0 0x2
+poll 16 0 [1] 0x0 100
+write 16 0 0x40000000
+poll 16 0 [30] 0x0 100
+writefield 0 4 [11] 0x0
+write 24 0 0x8000002
+poll 24 0 [1] 0x0 100
+write 24 0 0x48000000
+poll 24 0 [30] 0x0 100
+writefield 0 4 [19] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 10 0 0x2
+poll 10 0 [1] 0x0 100
+write 10 0 0x40000000
+poll 10 0 [30] 0x0 100
+writefield 0 4 [5] 0x0
+write 8 0 0x2
+poll 8 0 [1] 0x0 100
+write 8 0 0x40000000
+poll 8 0 [30] 0x0 100
+writefield 0 4 [3] 0x0
+write 9 0 0x2
+poll 9 0 [1] 0x0 100
+write 9 0 0x40000000
+poll 9 0 [30] 0x0 100
+writefield 0 4 [4] 0x0
+;; End Epoch 57
+;; Start Epoch 58
+label 0x3a
+writefield 0 4 [12] 0x1
+write 17 0 0x100034
+write 17 4 0x10634404
+write 17 5 0x80300
+write 17 2 0x20600303
+write 17 10 0x0
+write 17 3 0x1155
+write 17 6 0xffff0000
+write 17 7 0xffff0000
+write 17 13 0x0
+writefield 0 4 [20] 0x1
+write 25 0 0x8000000
+write 25 0 0x6000fc
+write 25 13 0x400040
+write 25 2 0x38000
+write 25 7 0x0
+write 25 8 0x0
+write 25 12 0x0
+write 25 3 0x0
+write 25 4 0x1f
+write 25 5 0x7ff
+write 25 6 0x7ff
+write 25 10 0x1
+write 25 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 25 11 0x1
+write 25 256 0x67
+write 25 257 0x75d
+write 25 258 0x6e
+write 25 259 0x194
+write 25 260 0x64
+write 25 261 0x7c4
+write 25 262 0x4c
+write 25 263 0xf840
+write 25 264 0x4f
+write 25 265 0x7ad
+write 25 266 0x41
+write 25 267 0xfec8
+write 25 268 0x57
+write 25 269 0xfae0
+write 25 270 0x70
+write 25 271 0xfd22
+write 25 272 0x76
+write 25 273 0xf989
+write 25 274 0x74
+write 25 275 0x1a7
+write 25 276 0x54
+write 25 277 0xfb2a
+write 25 278 0x7b
+write 25 279 0xf8c0
+write 25 280 0x7b
+write 25 281 0x4e9
+write 25 282 0x74
+write 25 283 0x69a
+write 25 284 0x71
+write 25 285 0xfa61
+write 25 286 0x76
+write 25 287 0x7fd
+write 25 288 0x4a
+write 25 289 0xf817
+write 25 290 0x7b
+write 25 291 0x621
+write 25 292 0x75
+write 25 293 0x2e7
+write 25 294 0x66
+write 25 295 0xffd0
+write 25 296 0x47
+write 25 297 0x449
+write 25 298 0x65
+write 25 299 0x2f5
+write 25 300 0x61
+write 25 301 0x769
+write 25 302 0x66
+write 25 303 0x7d3
+write 25 304 0x47
+write 25 305 0xf98a
+write 25 306 0x57
+write 25 307 0xfb8d
+write 25 308 0x72
+write 25 309 0xfe91
+write 25 310 0x5f
+write 25 311 0xfc3c
+write 25 312 0x71
+write 25 313 0x185
+write 25 314 0x6f
+write 25 315 0xfa09
+write 25 316 0x42
+write 25 317 0xfd84
+write 25 318 0x50
+write 25 319 0xff61
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [6] 0x1
+write 11 0 0x80004
+write 11 2 0x34015800
+write 11 3 0x80008
+write 11 4 0x600060
+write 11 8 0x0
+write 11 7 0x0
+write 11 6 0x0
+write 11 12 0x6
+write 11 12 0x7
+write 11 14 0x34016fff
+write 11 13 0x1
+write 11 9 0x24
+write 11 5 0x300
+write 11 18 0x68
+write 11 10 0x100000
+write 11 17 0x0
+writefield 0 4 [7] 0x1
+write 12 0 0x80104
+write 12 2 0x71105f40
+write 12 3 0x6c00
+write 12 8 0x0
+write 12 7 0x0
+write 12 6 0x0
+write 12 12 0x6
+write 12 12 0x7
+write 12 14 0x7110cb3f
+write 12 13 0x1
+write 12 9 0x24
+write 12 5 0x0
+write 12 18 0x68
+write 12 10 0x100000
+write 12 17 0x0
+writefield 0 4 [8] 0x1
+write 13 0 0x8000c
+write 13 2 0x34095840
+write 13 3 0x80008
+write 13 4 0x600020
+write 13 8 0x0
+write 13 7 0x0
+write 13 6 0x0
+write 13 12 0x6
+write 13 12 0x7
+write 13 14 0x34096fff
+write 13 13 0x1
+write 13 9 0x24
+write 13 5 0x300
+write 13 18 0x58
+write 13 10 0x100000
+write 13 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 18 0xd
+write 4 19 0xf
+write 4 34 0x19
+write 4 28 0x29
+write 4 10 0x21
+write 17 0 0x100035
+writefield 25 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 13 0 [0] 0x1
+writefield 11 0 [0] 0x1
+writefield 12 0 [0] 0x1
+poll 13 0 [31] 0x0 100
+write 4 18 0x0
+write 4 19 0x0
+write 4 34 0x0
+write 4 28 0x0
+write 4 10 0x0
+write 17 0 0x2
+poll 17 0 [1] 0x0 100
+write 17 0 0x40000000
+poll 17 0 [30] 0x0 100
+writefield 0 4 [12] 0x0
+write 25 0 0x8000002
+poll 25 0 [1] 0x0 100
+write 25 0 0x48000000
+poll 25 0 [30] 0x0 100
+writefield 0 4 [20] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 13 0 0x2
+poll 13 0 [1] 0x0 100
+write 13 0 0x40000000
+poll 13 0 [30] 0x0 100
+writefield 0 4 [8] 0x0
+write 11 0 0x2
+poll 11 0 [1] 0x0 100
+write 11 0 0x40000000
+poll 11 0 [30] 0x0 100
+writefield 0 4 [6] 0x0
+write 12 0 0x2
+poll 12 0 [1] 0x0 100
+write 12 0 0x40000000
+poll 12 0 [30] 0x0 100
+writefield 0 4 [7] 0x0
+;; End Epoch 58
+;; Start Epoch 59
+label 0x3b
+writefield 0 4 [13] 0x1
+write 18 0 0x100034
+write 18 4 0x10634404
+write 18 5 0x80300
+write 18 2 0x20600303
+write 18 10 0x0
+write 18 3 0x1155
+write 18 6 0xffff0000
+write 18 7 0xffff0000
+write 18 13 0x0
+writefield 0 4 [21] 0x1
+write 26 0 0x8000000
+write 26 0 0x6000fc
+write 26 13 0x400040
+write 26 2 0x38000
+write 26 7 0x0
+write 26 8 0x0
+write 26 12 0x0
+write 26 3 0x0
+write 26 4 0x1f
+write 26 5 0x7ff
+write 26 6 0x7ff
+write 26 10 0x1
+write 26 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 26 11 0x1
+write 26 256 0x52
+write 26 257 0x2e2
+write 26 258 0x6d
+write 26 259 0xf990
+write 26 260 0x69
+write 26 261 0x82
+write 26 262 0x56
+write 26 263 0xfd36
+write 26 264 0x5f
+write 26 265 0x53
+write 26 266 0x4d
+write 26 267 0xf9e4
+write 26 268 0x7f
+write 26 269 0x55d
+write 26 270 0x6a
+write 26 271 0xf82c
+write 26 272 0x7f
+write 26 273 0xf91e
+write 26 274 0x74
+write 26 275 0x367
+write 26 276 0x4f
+write 26 277 0x6cc
+write 26 278 0x73
+write 26 279 0xfa37
+write 26 280 0x57
+write 26 281 0xfaea
+write 26 282 0x67
+write 26 283 0x418
+write 26 284 0x7f
+write 26 285 0xfb86
+write 26 286 0x4e
+write 26 287 0xf962
+write 26 288 0x79
+write 26 289 0xff8b
+write 26 290 0x42
+write 26 291 0xf84f
+write 26 292 0x6f
+write 26 293 0x192
+write 26 294 0x71
+write 26 295 0xfd61
+write 26 296 0x59
+write 26 297 0xff0b
+write 26 298 0x63
+write 26 299 0x5ca
+write 26 300 0x61
+write 26 301 0xf9a0
+write 26 302 0x7f
+write 26 303 0x499
+write 26 304 0x5b
+write 26 305 0x55f
+write 26 306 0x67
+write 26 307 0x17b
+write 26 308 0x70
+write 26 309 0xfdfe
+write 26 310 0x63
+write 26 311 0xfc92
+write 26 312 0x4c
+write 26 313 0x213
+write 26 314 0x49
+write 26 315 0xf8bc
+write 26 316 0x55
+write 26 317 0x437
+write 26 318 0x61
+write 26 319 0x432
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [0] 0x1
+write 5 0 0x80104
+write 5 2 0x7110cb40
+write 5 3 0x6c00
+write 5 8 0x0
+write 5 7 0x0
+write 5 6 0x0
+write 5 12 0x6
+write 5 12 0x7
+write 5 14 0x7111373f
+write 5 13 0x1
+write 5 9 0x24
+write 5 5 0x0
+write 5 18 0x68
+write 5 10 0x100000
+write 5 17 0x0
+writefield 0 4 [1] 0x1
+write 6 0 0x8000c
+write 6 2 0x34211800
+write 6 3 0x80008
+write 6 4 0x600020
+write 6 8 0x0
+write 6 7 0x0
+write 6 6 0x0
+write 6 12 0x6
+write 6 12 0x7
+write 6 14 0x34212fff
+write 6 13 0x1
+write 6 9 0x24
+write 6 5 0x300
+write 6 18 0x58
+write 6 10 0x100000
+write 6 17 0x0
+writefield 0 4 [9] 0x1
+write 14 0 0x80004
+write 14 2 0x34095800
+write 14 3 0x80008
+write 14 4 0x600060
+write 14 8 0x0
+write 14 7 0x0
+write 14 6 0x0
+write 14 12 0x6
+write 14 12 0x7
+write 14 14 0x34096fff
+write 14 13 0x1
+write 14 9 0x24
+write 14 5 0x300
+write 14 18 0x68
+write 14 10 0x100000
+write 14 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 21 0x13
+write 4 22 0x1
+write 4 36 0x1b
+write 4 29 0x2b
+write 4 3 0x23
+write 18 0 0x100035
+writefield 26 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 6 0 [0] 0x1
+writefield 14 0 [0] 0x1
+writefield 5 0 [0] 0x1
+poll 6 0 [31] 0x0 100
+write 4 21 0x0
+write 4 22 0x0
+write 4 36 0x0
+write 4 29 0x0
+write 4 3 0x0
+write 18 0 0x2
+poll 18 0 [1] 0x0 100
+write 18 0 0x40000000
+poll 18 0 [30] 0x0 100
+writefield 0 4 [13] 0x0
+write 26 0 0x8000002
+poll 26 0 [1] 0x0 100
+write 26 0 0x48000000
+poll 26 0 [30] 0x0 100
+writefield 0 4 [21] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 6 0 0x2
+poll 6 0 [1] 0x0 100
+write 6 0 0x40000000
+poll 6 0 [30] 0x0 100
+writefield 0 4 [1] 0x0
+write 14 0 0x2
+poll 14 0 [1] 0x0 100
+write 14 0 0x40000000
+poll 14 0 [30] 0x0 100
+writefield 0 4 [9] 0x0
+write 5 0 0x2
+poll 5 0 [1] 0x0 100
+write 5 0 0x40000000
+poll 5 0 [30] 0x0 100
+writefield 0 4 [0] 0x0
+;; End Epoch 59
+;; Start Epoch 60
+label 0x3c
+writefield 0 4 [10] 0x1
+write 15 0 0x100034
+write 15 4 0x10634404
+write 15 5 0x80300
+write 15 2 0x20600303
+write 15 10 0x0
+write 15 3 0x1155
+write 15 6 0xffff0000
+write 15 7 0xffff0000
+write 15 13 0x0
+writefield 0 4 [18] 0x1
+write 23 0 0x8000000
+write 23 0 0x6000fc
+write 23 13 0x400040
+write 23 2 0x38000
+write 23 7 0x0
+write 23 8 0x0
+write 23 12 0x0
+write 23 3 0x0
+write 23 4 0x1f
+write 23 5 0x7ff
+write 23 6 0x7ff
+write 23 10 0x1
+write 23 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 23 11 0x1
+write 23 256 0x59
+write 23 257 0xff4b
+write 23 258 0x50
+write 23 259 0xfa3e
+write 23 260 0x72
+write 23 261 0xfa8d
+write 23 262 0x6d
+write 23 263 0xfe2a
+write 23 264 0x77
+write 23 265 0xfc0a
+write 23 266 0x7a
+write 23 267 0x6b0
+write 23 268 0x7b
+write 23 269 0xfbdc
+write 23 270 0x6d
+write 23 271 0x5f5
+write 23 272 0x4e
+write 23 273 0xfa09
+write 23 274 0x61
+write 23 275 0x560
+write 23 276 0x4d
+write 23 277 0xfe41
+write 23 278 0x58
+write 23 279 0xfa81
+write 23 280 0x51
+write 23 281 0x7cb
+write 23 282 0x69
+write 23 283 0x196
+write 23 284 0x7f
+write 23 285 0xfc8c
+write 23 286 0x58
+write 23 287 0x291
+write 23 288 0x71
+write 23 289 0xd5
+write 23 290 0x61
+write 23 291 0x1ea
+write 23 292 0x68
+write 23 293 0x566
+write 23 294 0x61
+write 23 295 0x38c
+write 23 296 0x71
+write 23 297 0x190
+write 23 298 0x78
+write 23 299 0x63c
+write 23 300 0x49
+write 23 301 0x4a0
+write 23 302 0x7f
+write 23 303 0xfb7e
+write 23 304 0x54
+write 23 305 0x7d0
+write 23 306 0x70
+write 23 307 0x19a
+write 23 308 0x59
+write 23 309 0x62d
+write 23 310 0x4e
+write 23 311 0xfb2e
+write 23 312 0x4c
+write 23 313 0x5fa
+write 23 314 0x66
+write 23 315 0xfee1
+write 23 316 0x58
+write 23 317 0xf941
+write 23 318 0x4e
+write 23 319 0xfe48
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [2] 0x1
+write 7 0 0x80004
+write 7 2 0x34095800
+write 7 3 0x80008
+write 7 4 0x600060
+write 7 8 0x0
+write 7 7 0x0
+write 7 6 0x0
+write 7 12 0x6
+write 7 12 0x7
+write 7 14 0x34096fff
+write 7 13 0x1
+write 7 9 0x24
+write 7 5 0x300
+write 7 18 0x68
+write 7 10 0x100000
+write 7 17 0x0
+writefield 0 4 [3] 0x1
+write 8 0 0x80104
+write 8 2 0x71113740
+write 8 3 0x6c00
+write 8 8 0x0
+write 8 7 0x0
+write 8 6 0x0
+write 8 12 0x6
+write 8 12 0x7
+write 8 14 0x7111a33f
+write 8 13 0x1
+write 8 9 0x24
+write 8 5 0x0
+write 8 18 0x68
+write 8 10 0x100000
+write 8 17 0x0
+writefield 0 4 [4] 0x1
+write 9 0 0x8000c
+write 9 2 0x34211820
+write 9 3 0x80008
+write 9 4 0x600020
+write 9 8 0x0
+write 9 7 0x0
+write 9 6 0x0
+write 9 12 0x6
+write 9 12 0x7
+write 9 14 0x34212fff
+write 9 13 0x1
+write 9 9 0x24
+write 9 5 0x300
+write 9 18 0x58
+write 9 10 0x100000
+write 9 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 12 0x5
+write 4 13 0x7
+write 4 30 0x15
+write 4 28 0x25
+write 4 6 0x21
+write 15 0 0x100035
+writefield 23 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 9 0 [0] 0x1
+writefield 7 0 [0] 0x1
+writefield 8 0 [0] 0x1
+poll 9 0 [31] 0x0 100
+write 4 12 0x0
+write 4 13 0x0
+write 4 30 0x0
+write 4 28 0x0
+write 4 6 0x0
+write 15 0 0x2
+poll 15 0 [1] 0x0 100
+write 15 0 0x40000000
+poll 15 0 [30] 0x0 100
+writefield 0 4 [10] 0x0
+write 23 0 0x8000002
+poll 23 0 [1] 0x0 100
+write 23 0 0x48000000
+poll 23 0 [30] 0x0 100
+writefield 0 4 [18] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 9 0 0x2
+poll 9 0 [1] 0x0 100
+write 9 0 0x40000000
+poll 9 0 [30] 0x0 100
+writefield 0 4 [4] 0x0
+write 7 0 0x2
+poll 7 0 [1] 0x0 100
+write 7 0 0x40000000
+poll 7 0 [30] 0x0 100
+writefield 0 4 [2] 0x0
+write 8 0 0x2
+poll 8 0 [1] 0x0 100
+write 8 0 0x40000000
+poll 8 0 [30] 0x0 100
+writefield 0 4 [3] 0x0
+;; End Epoch 60
+;; Start Epoch 61
+label 0x3d
+writefield 0 4 [11] 0x1
+write 16 0 0x100034
+write 16 4 0x10634404
+write 16 5 0x80300
+write 16 2 0x20600303
+write 16 10 0x0
+write 16 3 0x1155
+write 16 6 0xffff0000
+write 16 7 0xffff0000
+write 16 13 0x0
+writefield 0 4 [19] 0x1
+write 24 0 0x8000000
+write 24 0 0x6000fc
+write 24 13 0x400040
+write 24 2 0x38000
+write 24 7 0x0
+write 24 8 0x0
+write 24 12 0x0
+write 24 3 0x0
+write 24 4 0x1f
+write 24 5 0x7ff
+write 24 6 0x7ff
+write 24 10 0x1
+write 24 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 24 11 0x1
+write 24 256 0x4f
+write 24 257 0xfa23
+write 24 258 0x60
+write 24 259 0xf8b9
+write 24 260 0x5c
+write 24 261 0xff2e
+write 24 262 0x4d
+write 24 263 0xfc5e
+write 24 264 0x78
+write 24 265 0x30f
+write 24 266 0x65
+write 24 267 0x3c0
+write 24 268 0x47
+write 24 269 0x1b5
+write 24 270 0x71
+write 24 271 0xf802
+write 24 272 0x5f
+write 24 273 0xfb13
+write 24 274 0x5a
+write 24 275 0x329
+write 24 276 0x7e
+write 24 277 0x519
+write 24 278 0x6e
+write 24 279 0x52f
+write 24 280 0x63
+write 24 281 0xfc44
+write 24 282 0x75
+write 24 283 0xfe6c
+write 24 284 0x4c
+write 24 285 0xf90d
+write 24 286 0x6d
+write 24 287 0x3ac
+write 24 288 0x78
+write 24 289 0xfcea
+write 24 290 0x50
+write 24 291 0x4ec
+write 24 292 0x56
+write 24 293 0x1d3
+write 24 294 0x46
+write 24 295 0xfe5d
+write 24 296 0x45
+write 24 297 0x304
+write 24 298 0x68
+write 24 299 0x2fe
+write 24 300 0x45
+write 24 301 0xfaf4
+write 24 302 0x50
+write 24 303 0x262
+write 24 304 0x6c
+write 24 305 0xf970
+write 24 306 0x59
+write 24 307 0x341
+write 24 308 0x69
+write 24 309 0x6d4
+write 24 310 0x57
+write 24 311 0x5f1
+write 24 312 0x58
+write 24 313 0xff3d
+write 24 314 0x4d
+write 24 315 0x54e
+write 24 316 0x56
+write 24 317 0xf93b
+write 24 318 0x4c
+write 24 319 0x738
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [5] 0x1
+write 10 0 0x80004
+write 10 2 0x34095800
+write 10 3 0x80008
+write 10 4 0x600060
+write 10 8 0x0
+write 10 7 0x0
+write 10 6 0x0
+write 10 12 0x6
+write 10 12 0x7
+write 10 14 0x34096fff
+write 10 13 0x1
+write 10 9 0x24
+write 10 5 0x300
+write 10 18 0x68
+write 10 10 0x100000
+write 10 17 0x0
+writefield 0 4 [6] 0x1
+write 11 0 0x80104
+write 11 2 0x7111a340
+write 11 3 0x6c00
+write 11 8 0x0
+write 11 7 0x0
+write 11 6 0x0
+write 11 12 0x6
+write 11 12 0x7
+write 11 14 0x71120f3f
+write 11 13 0x1
+write 11 9 0x24
+write 11 5 0x0
+write 11 18 0x68
+write 11 10 0x100000
+write 11 17 0x0
+writefield 0 4 [7] 0x1
+write 12 0 0x8000c
+write 12 2 0x34211840
+write 12 3 0x80008
+write 12 4 0x600020
+write 12 8 0x0
+write 12 7 0x0
+write 12 6 0x0
+write 12 12 0x6
+write 12 12 0x7
+write 12 14 0x34212fff
+write 12 13 0x1
+write 12 9 0x24
+write 12 5 0x300
+write 12 18 0x58
+write 12 10 0x100000
+write 12 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 15 0xb
+write 4 16 0xd
+write 4 32 0x17
+write 4 29 0x27
+write 4 9 0x23
+write 16 0 0x100035
+writefield 24 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 12 0 [0] 0x1
+writefield 10 0 [0] 0x1
+writefield 11 0 [0] 0x1
+poll 12 0 [31] 0x0 100
+write 4 15 0x0
+write 4 16 0x0
+write 4 32 0x0
+write 4 29 0x0
+write 4 9 0x0
+write 16 0 0x2
+poll 16 0 [1] 0x0 100
+write 16 0 0x40000000
+poll 16 0 [30] 0x0 100
+writefield 0 4 [11] 0x0
+write 24 0 0x8000002
+poll 24 0 [1] 0x0 100
+write 24 0 0x48000000
+poll 24 0 [30] 0x0 100
+writefield 0 4 [19] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 12 0 0x2
+poll 12 0 [1] 0x0 100
+write 12 0 0x40000000
+poll 12 0 [30] 0x0 100
+writefield 0 4 [7] 0x0
+write 10 0 0x2
+poll 10 0 [1] 0x0 100
+write 10 0 0x40000000
+poll 10 0 [30] 0x0 100
+writefield 0 4 [5] 0x0
+write 11 0 0x2
+poll 11 0 [1] 0x0 100
+write 11 0 0x40000000
+poll 11 0 [30] 0x0 100
+writefield 0 4 [6] 0x0
+;; End Epoch 61
+irq 0x0
+;; End Blob '_ec_blob_3'

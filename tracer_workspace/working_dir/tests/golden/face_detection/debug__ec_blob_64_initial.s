@@ -1,0 +1,324 @@
+;; Start Blob '_ec_blob_64'
+;; Start Epoch 64
+label 0x40
+writefield 0 4 [10] 0x1
+write 15 0 0x100034
+write 15 4 0x10634404
+write 15 5 0x200400
+write 15 2 0x2200303
+write 15 10 0x0
+write 15 3 0x1155
+write 15 6 0xffff0000
+write 15 7 0xffff0000
+write 15 13 0x0
+writefield 0 4 [18] 0x1
+write 23 0 0x8000000
+write 23 0 0x6000fc
+write 23 13 0x400040
+write 23 2 0x38000
+write 23 7 0x0
+write 23 8 0x0
+write 23 12 0x0
+write 23 3 0x0
+write 23 4 0x1
+write 23 5 0x7ff
+write 23 6 0x7ff
+write 23 10 0x1
+write 23 9 0x7fc03ff
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 23 11 0x1
+write 23 256 0x7d
+write 23 257 0xfdd4
+write 23 258 0x63
+write 23 259 0xfb59
+writefield 0 4 [0] 0x1
+write 5 0 0x8000c
+write 5 2 0x34213000
+write 5 3 0x200020
+write 5 4 0x20002
+write 5 8 0x0
+write 5 7 0x0
+write 5 6 0x0
+write 5 12 0x6
+write 5 12 0x7
+write 5 14 0x342137ff
+write 5 13 0x1
+write 5 9 0x24
+write 5 5 0x40
+write 5 18 0x58
+write 5 10 0x100000
+write 5 17 0x0
+writefield 0 4 [8] 0x1
+write 13 0 0x80004
+write 13 2 0x34000000
+write 13 3 0x200020
+write 13 4 0x200020
+write 13 8 0x0
+write 13 7 0x0
+write 13 6 0x0
+write 13 12 0x6
+write 13 12 0x7
+write 13 14 0x34007fff
+write 13 13 0x1
+write 13 9 0x24
+write 13 5 0x400
+write 13 18 0x68
+write 13 10 0x100000
+write 13 17 0x0
+writefield 0 4 [9] 0x1
+write 14 0 0x80104
+write 14 2 0x71120f40
+write 14 3 0x240
+write 14 8 0x0
+write 14 7 0x0
+write 14 6 0x0
+write 14 12 0x6
+write 14 12 0x7
+write 14 14 0x7112117f
+write 14 13 0x1
+write 14 9 0x24
+write 14 5 0x0
+write 14 18 0x68
+write 14 10 0x100000
+write 14 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 12 0x11
+write 4 13 0x13
+write 4 30 0x15
+write 4 2 0x25
+write 15 0 0x100035
+writefield 23 0 [0] 0x1
+writefield 5 0 [0] 0x1
+writefield 13 0 [0] 0x1
+writefield 14 0 [0] 0x1
+poll 5 0 [31] 0x0 100
+write 4 12 0x0
+write 4 13 0x0
+write 4 30 0x0
+write 4 2 0x0
+write 15 0 0x2
+poll 15 0 [1] 0x0 100
+write 15 0 0x40000000
+poll 15 0 [30] 0x0 100
+writefield 0 4 [10] 0x0
+write 23 0 0x8000002
+poll 23 0 [1] 0x0 100
+write 23 0 0x48000000
+poll 23 0 [30] 0x0 100
+writefield 0 4 [18] 0x0
+write 5 0 0x2
+poll 5 0 [1] 0x0 100
+write 5 0 0x40000000
+poll 5 0 [30] 0x0 100
+writefield 0 4 [0] 0x0
+write 13 0 0x2
+poll 13 0 [1] 0x0 100
+write 13 0 0x40000000
+poll 13 0 [30] 0x0 100
+writefield 0 4 [8] 0x0
+write 14 0 0x2
+poll 14 0 [1] 0x0 100
+write 14 0 0x40000000
+poll 14 0 [30] 0x0 100
+writefield 0 4 [9] 0x0
+;; End Epoch 64
+;; Start Epoch 65
+label 0x41
+writefield 0 4 [11] 0x1
+write 16 0 0x100034
+write 16 4 0x10634404
+write 16 5 0x200400
+write 16 2 0x8200303
+write 16 10 0x0
+write 16 3 0x1155
+write 16 6 0xffff0000
+write 16 7 0xffff0000
+write 16 13 0x0
+writefield 0 4 [19] 0x1
+write 24 0 0x8000000
+write 24 0 0x6000fc
+write 24 13 0x400040
+write 24 2 0x38000
+write 24 7 0x0
+write 24 8 0x0
+write 24 12 0x0
+write 24 3 0x0
+write 24 4 0x7
+write 24 5 0x1fff
+write 24 6 0x1fff
+write 24 10 0x1
+write 24 9 0x7e403f9
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 24 11 0x1
+write 24 256 0x7e
+write 24 257 0x6b2
+write 24 258 0x42
+write 24 259 0x395
+write 24 260 0x68
+write 24 261 0xf857
+write 24 262 0x4f
+write 24 263 0xff96
+write 24 264 0x4c
+write 24 265 0xf9db
+write 24 266 0x51
+write 24 267 0x434
+write 24 268 0x4b
+write 24 269 0x722
+write 24 270 0x62
+write 24 271 0xfe55
+writefield 0 4 [1] 0x1
+write 6 0 0x80004
+write 6 2 0x34000000
+write 6 3 0x200020
+write 6 4 0x200020
+write 6 8 0x0
+write 6 7 0x0
+write 6 6 0x0
+write 6 12 0x6
+write 6 12 0x7
+write 6 14 0x34007fff
+write 6 13 0x1
+write 6 9 0x24
+write 6 5 0x400
+write 6 18 0x68
+write 6 10 0x100000
+write 6 17 0x0
+writefield 0 4 [2] 0x1
+write 7 0 0x80104
+write 7 2 0x71121180
+write 7 3 0x900
+write 7 8 0x0
+write 7 7 0x0
+write 7 6 0x0
+write 7 12 0x6
+write 7 12 0x7
+write 7 14 0x71121a7f
+write 7 13 0x1
+write 7 9 0x24
+write 7 5 0x0
+write 7 18 0x68
+write 7 10 0x100000
+write 7 17 0x0
+writefield 0 4 [3] 0x1
+write 8 0 0x8000c
+write 8 2 0x34097000
+write 8 3 0x200020
+write 8 4 0x80008
+write 8 8 0x0
+write 8 7 0x0
+write 8 6 0x0
+write 8 12 0x6
+write 8 12 0x7
+write 8 14 0x34098fff
+write 8 13 0x1
+write 8 9 0x24
+write 8 5 0x100
+write 8 18 0x58
+write 8 10 0x100000
+write 8 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 15 0x3
+write 4 16 0x5
+write 4 32 0x17
+write 4 5 0x27
+write 16 0 0x100035
+writefield 24 0 [0] 0x1
+writefield 8 0 [0] 0x1
+writefield 6 0 [0] 0x1
+writefield 7 0 [0] 0x1
+poll 8 0 [31] 0x0 100
+write 4 15 0x0
+write 4 16 0x0
+write 4 32 0x0
+write 4 5 0x0
+write 16 0 0x2
+poll 16 0 [1] 0x0 100
+write 16 0 0x40000000
+poll 16 0 [30] 0x0 100
+writefield 0 4 [11] 0x0
+write 24 0 0x8000002
+poll 24 0 [1] 0x0 100
+write 24 0 0x48000000
+poll 24 0 [30] 0x0 100
+writefield 0 4 [19] 0x0
+write 8 0 0x2
+poll 8 0 [1] 0x0 100
+write 8 0 0x40000000
+poll 8 0 [30] 0x0 100
+writefield 0 4 [3] 0x0
+write 6 0 0x2
+poll 6 0 [1] 0x0 100
+write 6 0 0x40000000
+poll 6 0 [30] 0x0 100
+writefield 0 4 [1] 0x0
+write 7 0 0x2
+poll 7 0 [1] 0x0 100
+write 7 0 0x40000000
+poll 7 0 [30] 0x0 100
+writefield 0 4 [2] 0x0
+;; End Epoch 65
+;; Start Epoch 66
+label 0x42
+writefield 0 4 [5] 0x1
+write 10 0 0x80104
+write 10 2 0x34213000
+write 10 3 0x800
+write 10 8 0x0
+write 10 7 0x0
+write 10 6 0x0
+write 10 12 0x6
+write 10 12 0x7
+write 10 14 0x342137ff
+write 10 13 0x1
+write 10 9 0x24
+write 10 5 0x0
+write 10 18 0x68
+write 10 10 0x100000
+write 10 17 0x0
+writefield 0 4 [6] 0x1
+write 11 0 0x8010c
+write 11 2 0x34017000
+write 11 3 0x800
+write 11 8 0x0
+write 11 7 0x0
+write 11 6 0x0
+write 11 12 0x6
+write 11 12 0x7
+write 11 14 0x34017bdf
+write 11 13 0x1
+write 11 9 0x24
+write 11 5 0x0
+write 11 18 0x58
+write 11 10 0x100000
+write 11 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 8 0xb
+writefield 11 0 [0] 0x1
+writefield 10 0 [0] 0x1
+poll 11 0 [31] 0x0 100
+write 4 8 0x0
+write 11 0 0x2
+poll 11 0 [1] 0x0 100
+write 11 0 0x40000000
+poll 11 0 [30] 0x0 100
+writefield 0 4 [6] 0x0
+write 10 0 0x2
+poll 10 0 [1] 0x0 100
+write 10 0 0x40000000
+poll 10 0 [30] 0x0 100
+writefield 0 4 [5] 0x0
+;; End Epoch 66
+irq 0x0
+;; End Blob '_ec_blob_64'

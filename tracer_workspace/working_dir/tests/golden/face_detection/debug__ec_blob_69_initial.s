@@ -1,0 +1,324 @@
+;; Start Blob '_ec_blob_69'
+;; Start Epoch 69
+label 0x45
+writefield 0 4 [11] 0x1
+write 16 0 0x100034
+write 16 4 0x10634404
+write 16 5 0x100400
+write 16 2 0x2400303
+write 16 10 0x0
+write 16 3 0x1155
+write 16 6 0xffff0000
+write 16 7 0xffff0000
+write 16 13 0x0
+writefield 0 4 [19] 0x1
+write 24 0 0x8000000
+write 24 0 0x6000fc
+write 24 13 0x400040
+write 24 2 0x38000
+write 24 7 0x0
+write 24 8 0x0
+write 24 12 0x0
+write 24 3 0x0
+write 24 4 0x1
+write 24 5 0x1ff
+write 24 6 0x1ff
+write 24 10 0x1
+write 24 9 0x7fc03ff
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 24 11 0x1
+write 24 256 0x4a
+write 24 257 0xfed7
+write 24 258 0x75
+write 24 259 0x70e
+writefield 0 4 [4] 0x1
+write 9 0 0x80004
+write 9 2 0x342ec000
+write 9 3 0x100010
+write 9 4 0x400040
+write 9 8 0x0
+write 9 7 0x0
+write 9 6 0x0
+write 9 12 0x6
+write 9 12 0x7
+write 9 14 0x342effff
+write 9 13 0x1
+write 9 9 0x24
+write 9 5 0x400
+write 9 18 0x68
+write 9 10 0x100000
+write 9 17 0x0
+writefield 0 4 [5] 0x1
+write 10 0 0x80104
+write 10 2 0x71121a80
+write 10 3 0x480
+write 10 8 0x0
+write 10 7 0x0
+write 10 6 0x0
+write 10 12 0x6
+write 10 12 0x7
+write 10 14 0x71121eff
+write 10 13 0x1
+write 10 9 0x24
+write 10 5 0x0
+write 10 18 0x68
+write 10 10 0x100000
+write 10 17 0x0
+writefield 0 4 [6] 0x1
+write 11 0 0x8000c
+write 11 2 0x34213800
+write 11 3 0x100010
+write 11 4 0x20002
+write 11 8 0x0
+write 11 7 0x0
+write 11 6 0x0
+write 11 12 0x6
+write 11 12 0x7
+write 11 14 0x342139ff
+write 11 13 0x1
+write 11 9 0x24
+write 11 5 0x20
+write 11 18 0x58
+write 11 10 0x100000
+write 11 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 15 0x9
+write 4 16 0xb
+write 4 32 0x17
+write 4 8 0x27
+write 16 0 0x100035
+writefield 24 0 [0] 0x1
+writefield 11 0 [0] 0x1
+writefield 9 0 [0] 0x1
+writefield 10 0 [0] 0x1
+poll 11 0 [31] 0x0 100
+write 4 15 0x0
+write 4 16 0x0
+write 4 32 0x0
+write 4 8 0x0
+write 16 0 0x2
+poll 16 0 [1] 0x0 100
+write 16 0 0x40000000
+poll 16 0 [30] 0x0 100
+writefield 0 4 [11] 0x0
+write 24 0 0x8000002
+poll 24 0 [1] 0x0 100
+write 24 0 0x48000000
+poll 24 0 [30] 0x0 100
+writefield 0 4 [19] 0x0
+write 11 0 0x2
+poll 11 0 [1] 0x0 100
+write 11 0 0x40000000
+poll 11 0 [30] 0x0 100
+writefield 0 4 [6] 0x0
+write 9 0 0x2
+poll 9 0 [1] 0x0 100
+write 9 0 0x40000000
+poll 9 0 [30] 0x0 100
+writefield 0 4 [4] 0x0
+write 10 0 0x2
+poll 10 0 [1] 0x0 100
+write 10 0 0x40000000
+poll 10 0 [30] 0x0 100
+writefield 0 4 [5] 0x0
+;; End Epoch 69
+;; Start Epoch 70
+label 0x46
+writefield 0 4 [12] 0x1
+write 17 0 0x100034
+write 17 4 0x10634404
+write 17 5 0x100400
+write 17 2 0x8400303
+write 17 10 0x0
+write 17 3 0x1155
+write 17 6 0xffff0000
+write 17 7 0xffff0000
+write 17 13 0x0
+writefield 0 4 [20] 0x1
+write 25 0 0x8000000
+write 25 0 0x6000fc
+write 25 13 0x400040
+write 25 2 0x38000
+write 25 7 0x0
+write 25 8 0x0
+write 25 12 0x0
+write 25 3 0x0
+write 25 4 0x7
+write 25 5 0x7ff
+write 25 6 0x7ff
+write 25 10 0x1
+write 25 9 0x7e403f9
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 25 11 0x1
+write 25 256 0x41
+write 25 257 0x44f
+write 25 258 0x7e
+write 25 259 0xfbdb
+write 25 260 0x5c
+write 25 261 0xf93e
+write 25 262 0x47
+write 25 263 0x577
+write 25 264 0x7a
+write 25 265 0x1a
+write 25 266 0x56
+write 25 267 0xfea9
+write 25 268 0x69
+write 25 269 0xfb82
+write 25 270 0x51
+write 25 271 0xfcc5
+writefield 0 4 [7] 0x1
+write 12 0 0x80004
+write 12 2 0x342ec000
+write 12 3 0x100010
+write 12 4 0x400040
+write 12 8 0x0
+write 12 7 0x0
+write 12 6 0x0
+write 12 12 0x6
+write 12 12 0x7
+write 12 14 0x342effff
+write 12 13 0x1
+write 12 9 0x24
+write 12 5 0x400
+write 12 18 0x68
+write 12 10 0x100000
+write 12 17 0x0
+writefield 0 4 [8] 0x1
+write 13 0 0x80104
+write 13 2 0x71121f00
+write 13 3 0x1200
+write 13 8 0x0
+write 13 7 0x0
+write 13 6 0x0
+write 13 12 0x6
+write 13 12 0x7
+write 13 14 0x711230ff
+write 13 13 0x1
+write 13 9 0x24
+write 13 5 0x0
+write 13 18 0x68
+write 13 10 0x100000
+write 13 17 0x0
+writefield 0 4 [9] 0x1
+write 14 0 0x8000c
+write 14 2 0x34281800
+write 14 3 0x100010
+write 14 4 0x80008
+write 14 8 0x0
+write 14 7 0x0
+write 14 6 0x0
+write 14 12 0x6
+write 14 12 0x7
+write 14 14 0x34281fff
+write 14 13 0x1
+write 14 9 0x24
+write 14 5 0x80
+write 14 18 0x58
+write 14 10 0x100000
+write 14 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 18 0xf
+write 4 19 0x11
+write 4 34 0x19
+write 4 11 0x29
+write 17 0 0x100035
+writefield 25 0 [0] 0x1
+writefield 14 0 [0] 0x1
+writefield 12 0 [0] 0x1
+writefield 13 0 [0] 0x1
+poll 14 0 [31] 0x0 100
+write 4 18 0x0
+write 4 19 0x0
+write 4 34 0x0
+write 4 11 0x0
+write 17 0 0x2
+poll 17 0 [1] 0x0 100
+write 17 0 0x40000000
+poll 17 0 [30] 0x0 100
+writefield 0 4 [12] 0x0
+write 25 0 0x8000002
+poll 25 0 [1] 0x0 100
+write 25 0 0x48000000
+poll 25 0 [30] 0x0 100
+writefield 0 4 [20] 0x0
+write 14 0 0x2
+poll 14 0 [1] 0x0 100
+write 14 0 0x40000000
+poll 14 0 [30] 0x0 100
+writefield 0 4 [9] 0x0
+write 12 0 0x2
+poll 12 0 [1] 0x0 100
+write 12 0 0x40000000
+poll 12 0 [30] 0x0 100
+writefield 0 4 [7] 0x0
+write 13 0 0x2
+poll 13 0 [1] 0x0 100
+write 13 0 0x40000000
+poll 13 0 [30] 0x0 100
+writefield 0 4 [8] 0x0
+;; End Epoch 70
+;; Start Epoch 71
+label 0x47
+writefield 0 4 [7] 0x1
+write 12 0 0x80104
+write 12 2 0x34213800
+write 12 3 0x200
+write 12 8 0x0
+write 12 7 0x0
+write 12 6 0x0
+write 12 12 0x6
+write 12 12 0x7
+write 12 14 0x342139ff
+write 12 13 0x1
+write 12 9 0x24
+write 12 5 0x0
+write 12 18 0x68
+write 12 10 0x100000
+write 12 17 0x0
+writefield 0 4 [8] 0x1
+write 13 0 0x8010c
+write 13 2 0x34017800
+write 13 3 0x200
+write 13 8 0x0
+write 13 7 0x0
+write 13 6 0x0
+write 13 12 0x6
+write 13 12 0x7
+write 13 14 0x34017bdf
+write 13 13 0x1
+write 13 9 0x24
+write 13 5 0x0
+write 13 18 0x58
+write 13 10 0x100000
+write 13 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 10 0xf
+writefield 13 0 [0] 0x1
+writefield 12 0 [0] 0x1
+poll 13 0 [31] 0x0 100
+write 4 10 0x0
+write 13 0 0x2
+poll 13 0 [1] 0x0 100
+write 13 0 0x40000000
+poll 13 0 [30] 0x0 100
+writefield 0 4 [8] 0x0
+write 12 0 0x2
+poll 12 0 [1] 0x0 100
+write 12 0 0x40000000
+poll 12 0 [30] 0x0 100
+writefield 0 4 [7] 0x0
+;; End Epoch 71
+irq 0x0
+;; End Blob '_ec_blob_69'

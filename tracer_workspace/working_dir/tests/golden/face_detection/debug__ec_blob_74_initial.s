@@ -1,0 +1,879 @@
+;; Start Blob '_ec_blob_74'
+;; Start Epoch 74
+label 0x4a
+writefield 0 4 [12] 0x1
+write 17 0 0x100034
+write 17 4 0x10634404
+write 17 5 0x80300
+write 17 2 0x40600303
+write 17 10 0x0
+write 17 3 0x2211
+write 17 6 0x2ff0000
+write 17 7 0x70000
+write 17 13 0x0
+writefield 0 4 [20] 0x1
+write 25 0 0x8000000
+write 25 0 0x6000fc
+write 25 13 0x400040
+write 25 2 0x38000
+write 25 7 0x0
+write 25 8 0x0
+write 25 12 0x0
+write 25 3 0x0
+write 25 4 0x3f
+write 25 5 0x3ff
+write 25 6 0x3ff
+write 25 10 0x1
+write 25 9 0x70403c1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 25 11 0x1
+write 25 256 0x50
+write 25 257 0xf9e2
+write 25 258 0x6b
+write 25 259 0x596
+write 25 260 0x4e
+write 25 261 0xf983
+write 25 262 0x72
+write 25 263 0x64
+write 25 264 0x4b
+write 25 265 0xfa00
+write 25 266 0x66
+write 25 267 0xfda4
+write 25 268 0x7c
+write 25 269 0xf9f6
+write 25 270 0x6b
+write 25 271 0x728
+write 25 272 0x78
+write 25 273 0x25e
+write 25 274 0x5a
+write 25 275 0x5ee
+write 25 276 0x72
+write 25 277 0xf9e4
+write 25 278 0x7b
+write 25 279 0xffba
+write 25 280 0x52
+write 25 281 0x170
+write 25 282 0x7f
+write 25 283 0xcd
+write 25 284 0x74
+write 25 285 0xffe0
+write 25 286 0x54
+write 25 287 0xff66
+write 25 288 0x6a
+write 25 289 0xf966
+write 25 290 0x56
+write 25 291 0xfc2e
+write 25 292 0x7d
+write 25 293 0x72e
+write 25 294 0x63
+write 25 295 0x6
+write 25 296 0x70
+write 25 297 0x521
+write 25 298 0x64
+write 25 299 0x546
+write 25 300 0x77
+write 25 301 0x457
+write 25 302 0x73
+write 25 303 0xfe7f
+write 25 304 0x47
+write 25 305 0xf907
+write 25 306 0x7d
+write 25 307 0x2a3
+write 25 308 0x6d
+write 25 309 0xfe56
+write 25 310 0x44
+write 25 311 0xfa2e
+write 25 312 0x7d
+write 25 313 0xf802
+write 25 314 0x7d
+write 25 315 0x725
+write 25 316 0x49
+write 25 317 0xff4f
+write 25 318 0x5f
+write 25 319 0xfa3e
+write 25 320 0x6a
+write 25 321 0x2d
+write 25 322 0x68
+write 25 323 0x729
+write 25 324 0x78
+write 25 325 0xfe3e
+write 25 326 0x6e
+write 25 327 0xfda5
+write 25 328 0x66
+write 25 329 0x123
+write 25 330 0x51
+write 25 331 0xf9b5
+write 25 332 0x7f
+write 25 333 0xff4e
+write 25 334 0x64
+write 25 335 0xfd66
+write 25 336 0x66
+write 25 337 0xf853
+write 25 338 0x60
+write 25 339 0xf80a
+write 25 340 0x7b
+write 25 341 0xfd10
+write 25 342 0x73
+write 25 343 0x85
+write 25 344 0x5b
+write 25 345 0xf9d5
+write 25 346 0x42
+write 25 347 0xf96c
+write 25 348 0x53
+write 25 349 0x336
+write 25 350 0x4e
+write 25 351 0xfa18
+write 25 352 0x74
+write 25 353 0x10b
+write 25 354 0x59
+write 25 355 0x2ab
+write 25 356 0x51
+write 25 357 0x353
+write 25 358 0x5b
+write 25 359 0xfc75
+write 25 360 0x44
+write 25 361 0x44a
+write 25 362 0x52
+write 25 363 0xff54
+write 25 364 0x5f
+write 25 365 0x74c
+write 25 366 0x6c
+write 25 367 0x79e
+write 25 368 0x4a
+write 25 369 0x6b3
+write 25 370 0x5c
+write 25 371 0xfb01
+write 25 372 0x5d
+write 25 373 0xfc67
+write 25 374 0x62
+write 25 375 0x537
+write 25 376 0x63
+write 25 377 0x312
+write 25 378 0x62
+write 25 379 0x752
+write 25 380 0x55
+write 25 381 0xf8f2
+write 25 382 0x5d
+write 25 383 0x7f4
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [0] 0x1
+write 5 0 0x80004
+write 5 2 0x34211800
+write 5 3 0x80008
+write 5 4 0x600060
+write 5 8 0x0
+write 5 7 0x0
+write 5 6 0x0
+write 5 12 0x6
+write 5 12 0x7
+write 5 14 0x34212fff
+write 5 13 0x1
+write 5 9 0x24
+write 5 5 0x300
+write 5 18 0x68
+write 5 10 0x100000
+write 5 17 0x0
+writefield 0 4 [1] 0x1
+write 6 0 0x80104
+write 6 2 0x71123100
+write 6 3 0xd800
+write 6 8 0x0
+write 6 7 0x0
+write 6 6 0x0
+write 6 12 0x6
+write 6 12 0x7
+write 6 14 0x711308ff
+write 6 13 0x1
+write 6 9 0x24
+write 6 5 0x0
+write 6 18 0x68
+write 6 10 0x100000
+write 6 17 0x0
+writefield 0 4 [2] 0x1
+write 7 0 0x8000c
+write 7 2 0x342f1800
+write 7 3 0x40004
+write 7 4 0x400040
+write 7 8 0x0
+write 7 7 0x0
+write 7 6 0x0
+write 7 12 0x6
+write 7 12 0x7
+write 7 14 0x342f1bff
+write 7 13 0x1
+write 7 9 0x24
+write 7 5 0x100
+write 7 18 0x58
+write 7 10 0x100000
+write 7 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 18 0x1
+write 4 19 0x3
+write 4 34 0x19
+write 4 28 0x29
+write 4 4 0x21
+write 17 0 0x100035
+writefield 25 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 7 0 [0] 0x1
+writefield 5 0 [0] 0x1
+writefield 6 0 [0] 0x1
+poll 7 0 [31] 0x0 100
+write 4 18 0x0
+write 4 19 0x0
+write 4 34 0x0
+write 4 28 0x0
+write 4 4 0x0
+write 17 0 0x2
+poll 17 0 [1] 0x0 100
+write 17 0 0x40000000
+poll 17 0 [30] 0x0 100
+writefield 0 4 [12] 0x0
+write 25 0 0x8000002
+poll 25 0 [1] 0x0 100
+write 25 0 0x48000000
+poll 25 0 [30] 0x0 100
+writefield 0 4 [20] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 7 0 0x2
+poll 7 0 [1] 0x0 100
+write 7 0 0x40000000
+poll 7 0 [30] 0x0 100
+writefield 0 4 [2] 0x0
+write 5 0 0x2
+poll 5 0 [1] 0x0 100
+write 5 0 0x40000000
+poll 5 0 [30] 0x0 100
+writefield 0 4 [0] 0x0
+write 6 0 0x2
+poll 6 0 [1] 0x0 100
+write 6 0 0x40000000
+poll 6 0 [30] 0x0 100
+writefield 0 4 [1] 0x0
+;; End Epoch 74
+;; Start Epoch 75
+label 0x4b
+writefield 0 4 [13] 0x1
+write 18 0 0x100034
+write 18 4 0x10634404
+write 18 5 0x80300
+write 18 2 0x6600303
+write 18 10 0x0
+write 18 3 0x1155
+write 18 6 0xffff0000
+write 18 7 0xffff0000
+write 18 13 0x0
+writefield 0 4 [21] 0x1
+write 26 0 0x8000000
+write 26 0 0x6000fc
+write 26 13 0x400040
+write 26 2 0x38000
+write 26 7 0x0
+write 26 8 0x0
+write 26 12 0x0
+write 26 3 0x0
+write 26 4 0x5
+write 26 5 0x17f
+write 26 6 0x17f
+write 26 10 0x1
+write 26 9 0x7ec03fb
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 26 11 0x1
+write 26 256 0x73
+write 26 257 0xfa89
+write 26 258 0x49
+write 26 259 0xfb7b
+write 26 260 0x75
+write 26 261 0xf892
+write 26 262 0x43
+write 26 263 0xce
+write 26 264 0x65
+write 26 265 0x31a
+write 26 266 0x66
+write 26 267 0x1ca
+writefield 0 4 [3] 0x1
+write 8 0 0x80004
+write 8 2 0x34211800
+write 8 3 0x80008
+write 8 4 0x600060
+write 8 8 0x0
+write 8 7 0x0
+write 8 6 0x0
+write 8 12 0x6
+write 8 12 0x7
+write 8 14 0x34212fff
+write 8 13 0x1
+write 8 9 0x24
+write 8 5 0x300
+write 8 18 0x68
+write 8 10 0x100000
+write 8 17 0x0
+writefield 0 4 [4] 0x1
+write 9 0 0x80104
+write 9 2 0x71130900
+write 9 3 0x1440
+write 9 8 0x0
+write 9 7 0x0
+write 9 6 0x0
+write 9 12 0x6
+write 9 12 0x7
+write 9 14 0x71131d3f
+write 9 13 0x1
+write 9 9 0x24
+write 9 5 0x0
+write 9 18 0x68
+write 9 10 0x100000
+write 9 17 0x0
+writefield 0 4 [5] 0x1
+write 10 0 0x8000c
+write 10 2 0x34213a00
+write 10 3 0x80008
+write 10 4 0x60006
+write 10 8 0x0
+write 10 7 0x0
+write 10 6 0x0
+write 10 12 0x6
+write 10 12 0x7
+write 10 14 0x34213b7f
+write 10 13 0x1
+write 10 9 0x24
+write 10 5 0x30
+write 10 18 0x58
+write 10 10 0x100000
+write 10 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 21 0x7
+write 4 22 0x9
+write 4 36 0x1b
+write 4 7 0x2b
+write 18 0 0x100035
+writefield 26 0 [0] 0x1
+writefield 10 0 [0] 0x1
+writefield 8 0 [0] 0x1
+writefield 9 0 [0] 0x1
+poll 10 0 [31] 0x0 100
+write 4 21 0x0
+write 4 22 0x0
+write 4 36 0x0
+write 4 7 0x0
+write 18 0 0x2
+poll 18 0 [1] 0x0 100
+write 18 0 0x40000000
+poll 18 0 [30] 0x0 100
+writefield 0 4 [13] 0x0
+write 26 0 0x8000002
+poll 26 0 [1] 0x0 100
+write 26 0 0x48000000
+poll 26 0 [30] 0x0 100
+writefield 0 4 [21] 0x0
+write 10 0 0x2
+poll 10 0 [1] 0x0 100
+write 10 0 0x40000000
+poll 10 0 [30] 0x0 100
+writefield 0 4 [5] 0x0
+write 8 0 0x2
+poll 8 0 [1] 0x0 100
+write 8 0 0x40000000
+poll 8 0 [30] 0x0 100
+writefield 0 4 [3] 0x0
+write 9 0 0x2
+poll 9 0 [1] 0x0 100
+write 9 0 0x40000000
+poll 9 0 [30] 0x0 100
+writefield 0 4 [4] 0x0
+;; End Epoch 75
+;; Start Epoch 76
+label 0x4c
+writefield 0 4 [10] 0x1
+write 15 0 0x100034
+write 15 4 0x10634404
+write 15 5 0x80300
+write 15 2 0x18600303
+write 15 10 0x0
+write 15 3 0x1155
+write 15 6 0xffff0000
+write 15 7 0xffff0000
+write 15 13 0x0
+writefield 0 4 [18] 0x1
+write 23 0 0x8000000
+write 23 0 0x6000fc
+write 23 13 0x400040
+write 23 2 0x38000
+write 23 7 0x0
+write 23 8 0x0
+write 23 12 0x0
+write 23 3 0x0
+write 23 4 0x17
+write 23 5 0x5ff
+write 23 6 0x5ff
+write 23 10 0x1
+write 23 9 0x7a403e9
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 23 11 0x1
+write 23 256 0x7b
+write 23 257 0xfb9d
+write 23 258 0x77
+write 23 259 0x624
+write 23 260 0x53
+write 23 261 0x525
+write 23 262 0x6d
+write 23 263 0x6c7
+write 23 264 0x4e
+write 23 265 0x5d3
+write 23 266 0x6b
+write 23 267 0x25c
+write 23 268 0x4a
+write 23 269 0xfa9d
+write 23 270 0x4b
+write 23 271 0x79a
+write 23 272 0x6d
+write 23 273 0x594
+write 23 274 0x6e
+write 23 275 0x29
+write 23 276 0x7b
+write 23 277 0xfc5b
+write 23 278 0x6b
+write 23 279 0xfe91
+write 23 280 0x6d
+write 23 281 0x77b
+write 23 282 0x5a
+write 23 283 0xfbb3
+write 23 284 0x60
+write 23 285 0x94
+write 23 286 0x5b
+write 23 287 0x73f
+write 23 288 0x43
+write 23 289 0x2b7
+write 23 290 0x55
+write 23 291 0xffa5
+write 23 292 0x7f
+write 23 293 0x6b
+write 23 294 0x7b
+write 23 295 0xfb48
+write 23 296 0x40
+write 23 297 0x2ab
+write 23 298 0x7a
+write 23 299 0xfcf9
+write 23 300 0x7b
+write 23 301 0xf84c
+write 23 302 0x62
+write 23 303 0xfa52
+writefield 0 4 [6] 0x1
+write 11 0 0x80004
+write 11 2 0x34211800
+write 11 3 0x80008
+write 11 4 0x600060
+write 11 8 0x0
+write 11 7 0x0
+write 11 6 0x0
+write 11 12 0x6
+write 11 12 0x7
+write 11 14 0x34212fff
+write 11 13 0x1
+write 11 9 0x24
+write 11 5 0x300
+write 11 18 0x68
+write 11 10 0x100000
+write 11 17 0x0
+writefield 0 4 [7] 0x1
+write 12 0 0x80104
+write 12 2 0x71131d40
+write 12 3 0x5100
+write 12 8 0x0
+write 12 7 0x0
+write 12 6 0x0
+write 12 12 0x6
+write 12 12 0x7
+write 12 14 0x71136e3f
+write 12 13 0x1
+write 12 9 0x24
+write 12 5 0x0
+write 12 18 0x68
+write 12 10 0x100000
+write 12 17 0x0
+writefield 0 4 [8] 0x1
+write 13 0 0x8000c
+write 13 2 0x34282000
+write 13 3 0x80008
+write 13 4 0x180018
+write 13 8 0x0
+write 13 7 0x0
+write 13 6 0x0
+write 13 12 0x6
+write 13 12 0x7
+write 13 14 0x342825ff
+write 13 13 0x1
+write 13 9 0x24
+write 13 5 0xc0
+write 13 18 0x58
+write 13 10 0x100000
+write 13 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 12 0xd
+write 4 13 0xf
+write 4 30 0x15
+write 4 10 0x25
+write 15 0 0x100035
+writefield 23 0 [0] 0x1
+writefield 13 0 [0] 0x1
+writefield 11 0 [0] 0x1
+writefield 12 0 [0] 0x1
+poll 13 0 [31] 0x0 100
+write 4 12 0x0
+write 4 13 0x0
+write 4 30 0x0
+write 4 10 0x0
+write 15 0 0x2
+poll 15 0 [1] 0x0 100
+write 15 0 0x40000000
+poll 15 0 [30] 0x0 100
+writefield 0 4 [10] 0x0
+write 23 0 0x8000002
+poll 23 0 [1] 0x0 100
+write 23 0 0x48000000
+poll 23 0 [30] 0x0 100
+writefield 0 4 [18] 0x0
+write 13 0 0x2
+poll 13 0 [1] 0x0 100
+write 13 0 0x40000000
+poll 13 0 [30] 0x0 100
+writefield 0 4 [8] 0x0
+write 11 0 0x2
+poll 11 0 [1] 0x0 100
+write 11 0 0x40000000
+poll 11 0 [30] 0x0 100
+writefield 0 4 [6] 0x0
+write 12 0 0x2
+poll 12 0 [1] 0x0 100
+write 12 0 0x40000000
+poll 12 0 [30] 0x0 100
+writefield 0 4 [7] 0x0
+;; End Epoch 76
+;; Start Epoch 77
+label 0x4d
+writefield 0 4 [11] 0x1
+write 16 0 0x100034
+write 16 4 0x10634404
+write 16 5 0x40100
+write 16 2 0x6400303
+write 16 10 0x0
+write 16 3 0x1155
+write 16 6 0xffff0000
+write 16 7 0xffff0000
+write 16 13 0x0
+writefield 0 4 [19] 0x1
+write 24 0 0x8000000
+write 24 0 0x6000fc
+write 24 13 0x400040
+write 24 2 0x38000
+write 24 7 0x0
+write 24 8 0x0
+write 24 12 0x0
+write 24 3 0x0
+write 24 4 0x5
+write 24 5 0x5f
+write 24 6 0x5f
+write 24 10 0x1
+write 24 9 0x7ec03fb
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 24 11 0x1
+write 24 256 0x78
+write 24 257 0xfad0
+write 24 258 0x70
+write 24 259 0x2b0
+write 24 260 0x57
+write 24 261 0xe0
+write 24 262 0x47
+write 24 263 0x30e
+write 24 264 0x7a
+write 24 265 0xffb2
+write 24 266 0x66
+write 24 267 0x452
+writefield 0 4 [0] 0x1
+write 5 0 0x80104
+write 5 2 0x71136e40
+write 5 3 0xd80
+write 5 8 0x0
+write 5 7 0x0
+write 5 6 0x0
+write 5 12 0x6
+write 5 12 0x7
+write 5 14 0x71137bbf
+write 5 13 0x1
+write 5 9 0x24
+write 5 5 0x0
+write 5 18 0x68
+write 5 10 0x100000
+write 5 17 0x0
+writefield 0 4 [1] 0x1
+write 6 0 0x8000c
+write 6 2 0x34213b80
+write 6 3 0x40004
+write 6 4 0x60006
+write 6 8 0x0
+write 6 7 0x0
+write 6 6 0x0
+write 6 12 0x6
+write 6 12 0x7
+write 6 14 0x34213bdf
+write 6 13 0x1
+write 6 9 0x24
+write 6 5 0x18
+write 6 18 0x58
+write 6 10 0x100000
+write 6 17 0x0
+writefield 0 4 [9] 0x1
+write 14 0 0x80004
+write 14 2 0x342f1800
+write 14 3 0x40004
+write 14 4 0x400040
+write 14 8 0x0
+write 14 7 0x0
+write 14 6 0x0
+write 14 12 0x6
+write 14 12 0x7
+write 14 14 0x342f1bff
+write 14 13 0x1
+write 14 9 0x24
+write 14 5 0x100
+write 14 18 0x68
+write 14 10 0x100000
+write 14 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 15 0x13
+write 4 16 0x1
+write 4 32 0x17
+write 4 3 0x27
+write 16 0 0x100035
+writefield 24 0 [0] 0x1
+writefield 6 0 [0] 0x1
+writefield 14 0 [0] 0x1
+writefield 5 0 [0] 0x1
+poll 6 0 [31] 0x0 100
+write 4 15 0x0
+write 4 16 0x0
+write 4 32 0x0
+write 4 3 0x0
+write 16 0 0x2
+poll 16 0 [1] 0x0 100
+write 16 0 0x40000000
+poll 16 0 [30] 0x0 100
+writefield 0 4 [11] 0x0
+write 24 0 0x8000002
+poll 24 0 [1] 0x0 100
+write 24 0 0x48000000
+poll 24 0 [30] 0x0 100
+writefield 0 4 [19] 0x0
+write 6 0 0x2
+poll 6 0 [1] 0x0 100
+write 6 0 0x40000000
+poll 6 0 [30] 0x0 100
+writefield 0 4 [1] 0x0
+write 14 0 0x2
+poll 14 0 [1] 0x0 100
+write 14 0 0x40000000
+poll 14 0 [30] 0x0 100
+writefield 0 4 [9] 0x0
+write 5 0 0x2
+poll 5 0 [1] 0x0 100
+write 5 0 0x40000000
+poll 5 0 [30] 0x0 100
+writefield 0 4 [0] 0x0
+;; End Epoch 77
+;; Start Epoch 78
+label 0x4e
+writefield 0 4 [12] 0x1
+write 17 0 0x100034
+write 17 4 0x10634404
+write 17 5 0x40100
+write 17 2 0x18400303
+write 17 10 0x0
+write 17 3 0x1155
+write 17 6 0xffff0000
+write 17 7 0xffff0000
+write 17 13 0x0
+writefield 0 4 [20] 0x1
+write 25 0 0x8000000
+write 25 0 0x6000fc
+write 25 13 0x400040
+write 25 2 0x38000
+write 25 7 0x0
+write 25 8 0x0
+write 25 12 0x0
+write 25 3 0x0
+write 25 4 0x17
+write 25 5 0x17f
+write 25 6 0x17f
+write 25 10 0x1
+write 25 9 0x7a403e9
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 25 11 0x1
+write 25 256 0x71
+write 25 257 0x71
+write 25 258 0x6d
+write 25 259 0xfdf0
+write 25 260 0x43
+write 25 261 0xfaa8
+write 25 262 0x66
+write 25 263 0xfbd3
+write 25 264 0x4b
+write 25 265 0xfd0a
+write 25 266 0x5a
+write 25 267 0xfd06
+write 25 268 0x70
+write 25 269 0x3e3
+write 25 270 0x5e
+write 25 271 0xff8d
+write 25 272 0x56
+write 25 273 0xf88c
+write 25 274 0x7d
+write 25 275 0xfcb6
+write 25 276 0x47
+write 25 277 0x212
+write 25 278 0x79
+write 25 279 0xf8e0
+write 25 280 0x55
+write 25 281 0xfeaa
+write 25 282 0x7b
+write 25 283 0x24c
+write 25 284 0x5e
+write 25 285 0x555
+write 25 286 0x79
+write 25 287 0xf8c6
+write 25 288 0x67
+write 25 289 0x36f
+write 25 290 0x58
+write 25 291 0x2bb
+write 25 292 0x75
+write 25 293 0xfdcf
+write 25 294 0x77
+write 25 295 0xfb72
+write 25 296 0x56
+write 25 297 0xf4
+write 25 298 0x7f
+write 25 299 0xffcf
+write 25 300 0x4d
+write 25 301 0x79
+write 25 302 0x5b
+write 25 303 0xfd8b
+writefield 0 4 [2] 0x1
+write 7 0 0x80004
+write 7 2 0x342f1800
+write 7 3 0x40004
+write 7 4 0x400040
+write 7 8 0x0
+write 7 7 0x0
+write 7 6 0x0
+write 7 12 0x6
+write 7 12 0x7
+write 7 14 0x342f1bff
+write 7 13 0x1
+write 7 9 0x24
+write 7 5 0x100
+write 7 18 0x68
+write 7 10 0x100000
+write 7 17 0x0
+writefield 0 4 [3] 0x1
+write 8 0 0x80104
+write 8 2 0x71137bc0
+write 8 3 0x3600
+write 8 8 0x0
+write 8 7 0x0
+write 8 6 0x0
+write 8 12 0x6
+write 8 12 0x7
+write 8 14 0x7113b1bf
+write 8 13 0x1
+write 8 9 0x24
+write 8 5 0x0
+write 8 18 0x68
+write 8 10 0x100000
+write 8 17 0x0
+writefield 0 4 [4] 0x1
+write 9 0 0x8000c
+write 9 2 0x34282600
+write 9 3 0x40004
+write 9 4 0x180018
+write 9 8 0x0
+write 9 7 0x0
+write 9 6 0x0
+write 9 12 0x6
+write 9 12 0x7
+write 9 14 0x3428277f
+write 9 13 0x1
+write 9 9 0x24
+write 9 5 0x60
+write 9 18 0x58
+write 9 10 0x100000
+write 9 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 18 0x5
+write 4 19 0x7
+write 4 34 0x19
+write 4 6 0x29
+write 17 0 0x100035
+writefield 25 0 [0] 0x1
+writefield 9 0 [0] 0x1
+writefield 7 0 [0] 0x1
+writefield 8 0 [0] 0x1
+poll 9 0 [31] 0x0 100
+write 4 18 0x0
+write 4 19 0x0
+write 4 34 0x0
+write 4 6 0x0
+write 17 0 0x2
+poll 17 0 [1] 0x0 100
+write 17 0 0x40000000
+poll 17 0 [30] 0x0 100
+writefield 0 4 [12] 0x0
+write 25 0 0x8000002
+poll 25 0 [1] 0x0 100
+write 25 0 0x48000000
+poll 25 0 [30] 0x0 100
+writefield 0 4 [20] 0x0
+write 9 0 0x2
+poll 9 0 [1] 0x0 100
+write 9 0 0x40000000
+poll 9 0 [30] 0x0 100
+writefield 0 4 [4] 0x0
+write 7 0 0x2
+poll 7 0 [1] 0x0 100
+write 7 0 0x40000000
+poll 7 0 [30] 0x0 100
+writefield 0 4 [2] 0x0
+write 8 0 0x2
+poll 8 0 [1] 0x0 100
+write 8 0 0x40000000
+poll 8 0 [30] 0x0 100
+writefield 0 4 [3] 0x0
+;; End Epoch 78
+irq 0x0
+;; End Blob '_ec_blob_74'

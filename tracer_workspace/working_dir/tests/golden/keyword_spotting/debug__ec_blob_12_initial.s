@@ -1,0 +1,58 @@
+;; Start Blob '_ec_blob_12'
+;; Start Epoch 12
+label 0xc
+writefield 0 4 [0] 0x1
+write 5 0 0x8010c
+write 5 2 out_0(0x0)
+write 5 3 0xc
+write 5 8 0x0
+write 5 7 0x0
+write 5 6 0x0
+write 5 12 0x6
+write 5 12 0x7
+write 5 14 out_0(0xb)
+write 5 13 0x1
+write 5 9 0x24
+write 5 5 0x0
+write 5 18 0x58
+write 5 10 0x100000
+write 5 17 0x0
+writefield 0 4 [9] 0x1
+write 14 0 0x80104
+write 14 2 0x34000040
+write 14 3 0xc
+write 14 8 0x0
+write 14 7 0x0
+write 14 6 0x0
+write 14 12 0x6
+write 14 12 0x7
+write 14 14 0x3400004b
+write 14 13 0x1
+write 14 9 0x24
+write 14 5 0x0
+write 14 18 0x68
+write 14 10 0x100000
+write 14 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 2 0x13
+writefield 5 0 [0] 0x1
+writefield 14 0 [0] 0x1
+poll 5 0 [31] 0x0 100
+write 4 2 0x0
+write 5 0 0x2
+poll 5 0 [1] 0x0 100
+write 5 0 0x40000000
+poll 5 0 [30] 0x0 100
+writefield 0 4 [0] 0x0
+write 14 0 0x2
+poll 14 0 [1] 0x0 100
+write 14 0 0x40000000
+poll 14 0 [30] 0x0 100
+writefield 0 4 [9] 0x0
+;; End Epoch 12
+irq 0x0
+;; End Blob '_ec_blob_12'

@@ -1,0 +1,114 @@
+;; Start Blob '_ec_blob_1'
+;; Start Epoch 1
+label 0x1
+writefield 0 4 [19] 0x1
+write 24 0 0x8000000
+write 24 0 0x6000e4
+write 24 13 0x400040
+write 24 2 0x38000
+write 24 7 0x0
+write 24 8 0x0
+write 24 12 0x0
+write 24 3 0x0
+write 24 4 0xf
+write 24 10 0x1
+write 24 9 0x1f1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 24 11 0x1
+write 24 256 0x46
+write 24 257 0x293
+write 24 258 0x4f
+write 24 259 0x2a5
+write 24 260 0x54
+write 24 261 0xf9a0
+write 24 262 0x6f
+write 24 263 0x2be
+write 24 264 0x58
+write 24 265 0x184
+write 24 266 0x4b
+write 24 267 0x787
+write 24 268 0x5a
+write 24 269 0x649
+write 24 270 0x6e
+write 24 271 0xfb68
+write 24 272 0x62
+write 24 273 0xfe6a
+write 24 274 0x47
+write 24 275 0xfed3
+write 24 276 0x77
+write 24 277 0x740
+write 24 278 0x4a
+write 24 279 0x7e8
+write 24 280 0x7d
+write 24 281 0x4d4
+write 24 282 0x4b
+write 24 283 0x29f
+write 24 284 0x7a
+write 24 285 0xfb07
+write 24 286 0x6b
+write 24 287 0xf947
+writefield 0 4 [0] 0x1
+write 5 0 0x80004
+write 5 2 in_0(0x0)
+write 5 3 0x300010
+write 5 4 0x10001
+write 5 8 0x0
+write 5 7 0x0
+write 5 6 0x0
+write 5 12 0x6
+write 5 12 0x7
+write 5 14 in_0(0x2ff)
+write 5 13 0x1
+write 5 9 0x24
+write 5 5 0x10
+write 5 18 0x68
+write 5 10 0x100000
+write 5 17 0x0
+writefield 0 4 [1] 0x1
+write 6 0 0x8000c
+write 6 2 in_0(0x300)
+write 6 3 0x300010
+write 6 4 0x10001
+write 6 8 0x0
+write 6 7 0x0
+write 6 6 0x0
+write 6 12 0x6
+write 6 12 0x7
+write 6 14 in_0(0x5ff)
+write 6 13 0x1
+write 6 9 0x24
+write 6 5 0x10
+write 6 18 0x58
+write 6 10 0x100000
+write 6 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 32 0x1
+write 4 3 0x27
+writefield 24 0 [0] 0x1
+writefield 6 0 [0] 0x1
+writefield 5 0 [0] 0x1
+poll 6 0 [31] 0x0 100
+write 4 32 0x0
+write 4 3 0x0
+write 24 0 0x8000002
+poll 24 0 [1] 0x0 100
+write 24 0 0x48000000
+poll 24 0 [30] 0x0 100
+writefield 0 4 [19] 0x0
+write 6 0 0x2
+poll 6 0 [1] 0x0 100
+write 6 0 0x40000000
+poll 6 0 [30] 0x0 100
+writefield 0 4 [1] 0x0
+write 5 0 0x2
+poll 5 0 [1] 0x0 100
+write 5 0 0x40000000
+poll 5 0 [30] 0x0 100
+writefield 0 4 [0] 0x0
+;; End Epoch 1
+irq 0x0
+;; End Blob '_ec_blob_1'

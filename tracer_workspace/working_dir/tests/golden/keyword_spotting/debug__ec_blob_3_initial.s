@@ -1,0 +1,403 @@
+;; Start Blob '_ec_blob_3'
+;; Start Epoch 3
+label 0x3
+writefield 0 4 [13] 0x1
+write 18 0 0x100034
+write 18 4 0x10634404
+write 18 5 0x300010
+write 18 2 0x20010303
+write 18 10 0x0
+write 18 3 0x2211
+write 18 6 0xf0000
+write 18 7 0x2f0000
+write 18 13 0x0
+writefield 0 4 [21] 0x1
+write 26 0 0x8000000
+write 26 0 0x6000fc
+write 26 13 0x400040
+write 26 2 0x38000
+write 26 7 0x0
+write 26 8 0x0
+write 26 12 0x0
+write 26 3 0x0
+write 26 4 0x1f
+write 26 5 0x17ff
+write 26 6 0x17ff
+write 26 10 0x1
+write 26 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 26 11 0x1
+write 26 256 0x5a
+write 26 257 0xff29
+write 26 258 0x45
+write 26 259 0x7f
+write 26 260 0x70
+write 26 261 0xfaa5
+write 26 262 0x5a
+write 26 263 0x6
+write 26 264 0x48
+write 26 265 0x648
+write 26 266 0x6d
+write 26 267 0xfa67
+write 26 268 0x56
+write 26 269 0x1e5
+write 26 270 0x5e
+write 26 271 0x645
+write 26 272 0x63
+write 26 273 0x46a
+write 26 274 0x4e
+write 26 275 0x515
+write 26 276 0x52
+write 26 277 0x415
+write 26 278 0x6b
+write 26 279 0x1f4
+write 26 280 0x66
+write 26 281 0xfb55
+write 26 282 0x50
+write 26 283 0xfbba
+write 26 284 0x45
+write 26 285 0x120
+write 26 286 0x6f
+write 26 287 0x293
+write 26 288 0x67
+write 26 289 0x8d
+write 26 290 0x65
+write 26 291 0xfc2f
+write 26 292 0x67
+write 26 293 0x5c6
+write 26 294 0x6f
+write 26 295 0xfdc6
+write 26 296 0x55
+write 26 297 0x4b2
+write 26 298 0x67
+write 26 299 0xfe3d
+write 26 300 0x68
+write 26 301 0x5f2
+write 26 302 0x5a
+write 26 303 0xfe76
+write 26 304 0x72
+write 26 305 0x71
+write 26 306 0x40
+write 26 307 0x77e
+write 26 308 0x70
+write 26 309 0x25b
+write 26 310 0x49
+write 26 311 0xf849
+write 26 312 0x51
+write 26 313 0xfda3
+write 26 314 0x62
+write 26 315 0x42d
+write 26 316 0x53
+write 26 317 0xfd05
+write 26 318 0x62
+write 26 319 0x2d7
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [2] 0x1
+write 7 0 0x80004
+write 7 2 in_0(0x300)
+write 7 3 0x300010
+write 7 4 0x10001
+write 7 8 0x0
+write 7 7 0x0
+write 7 6 0x0
+write 7 12 0x6
+write 7 12 0x7
+write 7 14 in_0(0x5ff)
+write 7 13 0x1
+write 7 9 0x24
+write 7 5 0x10
+write 7 18 0x68
+write 7 10 0x100000
+write 7 17 0x0
+writefield 0 4 [3] 0x1
+write 8 0 0x80104
+write 8 2 0x70000000
+write 8 3 0x120
+write 8 8 0x0
+write 8 7 0x0
+write 8 6 0x0
+write 8 12 0x6
+write 8 12 0x7
+write 8 14 0x7000011f
+write 8 13 0x1
+write 8 9 0x24
+write 8 5 0x0
+write 8 18 0x68
+write 8 10 0x100000
+write 8 17 0x0
+writefield 0 4 [4] 0x1
+write 9 0 0x8000c
+write 9 2 AXISRAM1(0x0)
+write 9 3 0x180008
+write 9 4 0x200020
+write 9 8 0x0
+write 9 7 0x0
+write 9 6 0x0
+write 9 12 0x6
+write 9 12 0x7
+write 9 14 AXISRAM1(0x17ff)
+write 9 13 0x1
+write 9 9 0x24
+write 9 5 0x100
+write 9 18 0x58
+write 9 10 0x100000
+write 9 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 21 0x5
+write 4 22 0x7
+write 4 36 0x1b
+write 4 29 0x2b
+write 4 6 0x23
+write 18 0 0x100035
+writefield 26 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 9 0 [0] 0x1
+writefield 7 0 [0] 0x1
+writefield 8 0 [0] 0x1
+poll 9 0 [31] 0x0 100
+write 4 21 0x0
+write 4 22 0x0
+write 4 36 0x0
+write 4 29 0x0
+write 4 6 0x0
+write 18 0 0x2
+poll 18 0 [1] 0x0 100
+write 18 0 0x40000000
+poll 18 0 [30] 0x0 100
+writefield 0 4 [13] 0x0
+write 26 0 0x8000002
+poll 26 0 [1] 0x0 100
+write 26 0 0x48000000
+poll 26 0 [30] 0x0 100
+writefield 0 4 [21] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 9 0 0x2
+poll 9 0 [1] 0x0 100
+write 9 0 0x40000000
+poll 9 0 [30] 0x0 100
+writefield 0 4 [4] 0x0
+write 7 0 0x2
+poll 7 0 [1] 0x0 100
+write 7 0 0x40000000
+poll 7 0 [30] 0x0 100
+writefield 0 4 [2] 0x0
+write 8 0 0x2
+poll 8 0 [1] 0x0 100
+write 8 0 0x40000000
+poll 8 0 [30] 0x0 100
+writefield 0 4 [3] 0x0
+;; End Epoch 3
+;; Start Epoch 4
+label 0x4
+writefield 0 4 [10] 0x1
+write 15 0 0x100034
+write 15 4 0x10634404
+write 15 5 0x180100
+write 15 2 0x20200303
+write 15 10 0x0
+write 15 3 0x1155
+write 15 6 0xffff0000
+write 15 7 0xffff0000
+write 15 13 0x0
+writefield 0 4 [18] 0x1
+write 23 0 0x8000000
+write 23 0 0x6000fc
+write 23 13 0x400040
+write 23 2 0x38000
+write 23 7 0x0
+write 23 8 0x0
+write 23 12 0x0
+write 23 3 0x0
+write 23 4 0x1f
+write 23 5 0x17ff
+write 23 6 0x17ff
+write 23 10 0x1
+write 23 9 0x78403e1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 23 11 0x1
+write 23 256 0x69
+write 23 257 0x6b9
+write 23 258 0x6b
+write 23 259 0x31
+write 23 260 0x4e
+write 23 261 0x6a7
+write 23 262 0x5f
+write 23 263 0x639
+write 23 264 0x6a
+write 23 265 0xfd6b
+write 23 266 0x54
+write 23 267 0x783
+write 23 268 0x48
+write 23 269 0xf943
+write 23 270 0x7c
+write 23 271 0x2f9
+write 23 272 0x7f
+write 23 273 0xf9f0
+write 23 274 0x45
+write 23 275 0x449
+write 23 276 0x52
+write 23 277 0xff6d
+write 23 278 0x66
+write 23 279 0xff47
+write 23 280 0x4b
+write 23 281 0xff80
+write 23 282 0x78
+write 23 283 0xfa44
+write 23 284 0x75
+write 23 285 0xf92a
+write 23 286 0x52
+write 23 287 0x2a8
+write 23 288 0x51
+write 23 289 0xf853
+write 23 290 0x47
+write 23 291 0xfcdc
+write 23 292 0x4c
+write 23 293 0x3e0
+write 23 294 0x5c
+write 23 295 0x446
+write 23 296 0x5c
+write 23 297 0xfdf2
+write 23 298 0x43
+write 23 299 0xfe74
+write 23 300 0x75
+write 23 301 0xff6a
+write 23 302 0x61
+write 23 303 0x3a9
+write 23 304 0x7c
+write 23 305 0x4d8
+write 23 306 0x60
+write 23 307 0x6ac
+write 23 308 0x6a
+write 23 309 0xf99a
+write 23 310 0x6b
+write 23 311 0x547
+write 23 312 0x7d
+write 23 313 0x490
+write 23 314 0x45
+write 23 315 0x3e1
+write 23 316 0x50
+write 23 317 0xffee
+write 23 318 0x4b
+write 23 319 0xfe36
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [5] 0x1
+write 10 0 0x80004
+write 10 2 AXISRAM1(0x0)
+write 10 3 0x180008
+write 10 4 0x200020
+write 10 8 0x0
+write 10 7 0x0
+write 10 6 0x0
+write 10 12 0x6
+write 10 12 0x7
+write 10 14 AXISRAM1(0x17ff)
+write 10 13 0x1
+write 10 9 0x24
+write 10 5 0x100
+write 10 18 0x68
+write 10 10 0x100000
+write 10 17 0x0
+writefield 0 4 [6] 0x1
+write 11 0 0x80104
+write 11 2 0x70000140
+write 11 3 0x2400
+write 11 8 0x0
+write 11 7 0x0
+write 11 6 0x0
+write 11 12 0x6
+write 11 12 0x7
+write 11 14 0x7000253f
+write 11 13 0x1
+write 11 9 0x24
+write 11 5 0x0
+write 11 18 0x68
+write 11 10 0x100000
+write 11 17 0x0
+writefield 0 4 [7] 0x1
+write 12 0 0x8000c
+write 12 2 AXISRAM2(0x0)
+write 12 3 0x180008
+write 12 4 0x200020
+write 12 8 0x0
+write 12 7 0x0
+write 12 6 0x0
+write 12 12 0x6
+write 12 12 0x7
+write 12 14 AXISRAM2(0x17ff)
+write 12 13 0x1
+write 12 9 0x24
+write 12 5 0x100
+write 12 18 0x58
+write 12 10 0x100000
+write 12 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 12 0xb
+write 4 13 0xd
+write 4 30 0x15
+write 4 28 0x25
+write 4 9 0x21
+write 15 0 0x100035
+writefield 23 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 12 0 [0] 0x1
+writefield 10 0 [0] 0x1
+writefield 11 0 [0] 0x1
+poll 12 0 [31] 0x0 100
+write 4 12 0x0
+write 4 13 0x0
+write 4 30 0x0
+write 4 28 0x0
+write 4 9 0x0
+write 15 0 0x2
+poll 15 0 [1] 0x0 100
+write 15 0 0x40000000
+poll 15 0 [30] 0x0 100
+writefield 0 4 [10] 0x0
+write 23 0 0x8000002
+poll 23 0 [1] 0x0 100
+write 23 0 0x48000000
+poll 23 0 [30] 0x0 100
+writefield 0 4 [18] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 12 0 0x2
+poll 12 0 [1] 0x0 100
+write 12 0 0x40000000
+poll 12 0 [30] 0x0 100
+writefield 0 4 [7] 0x0
+write 10 0 0x2
+poll 10 0 [1] 0x0 100
+write 10 0 0x40000000
+poll 10 0 [30] 0x0 100
+writefield 0 4 [5] 0x0
+write 11 0 0x2
+poll 11 0 [1] 0x0 100
+write 11 0 0x40000000
+poll 11 0 [30] 0x0 100
+writefield 0 4 [6] 0x0
+;; End Epoch 4
+irq 0x0
+;; End Blob '_ec_blob_3'

@@ -1,0 +1,605 @@
+;; Start Blob '_ec_blob_6'
+;; Start Epoch 6
+label 0x6
+writefield 0 4 [12] 0x1
+write 17 0 0x100034
+write 17 4 0x10634404
+write 17 5 0x180100
+write 17 2 0x40200303
+write 17 10 0x0
+write 17 3 0x2211
+write 17 6 0xff0000
+write 17 7 0x170000
+write 17 13 0x0
+writefield 0 4 [20] 0x1
+write 25 0 0x8000000
+write 25 0 0x6000fc
+write 25 13 0x400040
+write 25 2 0x38000
+write 25 7 0x0
+write 25 8 0x0
+write 25 12 0x0
+write 25 3 0x0
+write 25 4 0x3f
+write 25 5 0xbff
+write 25 6 0xbff
+write 25 10 0x1
+write 25 9 0x70403c1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 25 11 0x1
+write 25 256 0x6f
+write 25 257 0xffab
+write 25 258 0x6f
+write 25 259 0xfb22
+write 25 260 0x7f
+write 25 261 0xf8c6
+write 25 262 0x6f
+write 25 263 0x25c
+write 25 264 0x58
+write 25 265 0x77a
+write 25 266 0x40
+write 25 267 0x5df
+write 25 268 0x57
+write 25 269 0xf80d
+write 25 270 0x79
+write 25 271 0xfc02
+write 25 272 0x48
+write 25 273 0x687
+write 25 274 0x52
+write 25 275 0xfe7f
+write 25 276 0x67
+write 25 277 0xfc91
+write 25 278 0x6a
+write 25 279 0xfd5c
+write 25 280 0x6e
+write 25 281 0x41b
+write 25 282 0x70
+write 25 283 0xfee0
+write 25 284 0x60
+write 25 285 0x318
+write 25 286 0x44
+write 25 287 0xfef9
+write 25 288 0x60
+write 25 289 0x796
+write 25 290 0x63
+write 25 291 0x435
+write 25 292 0x62
+write 25 293 0xfb8b
+write 25 294 0x72
+write 25 295 0xffc2
+write 25 296 0x6b
+write 25 297 0x4fb
+write 25 298 0x6d
+write 25 299 0xfb47
+write 25 300 0x5d
+write 25 301 0x1aa
+write 25 302 0x7a
+write 25 303 0xf8d0
+write 25 304 0x6a
+write 25 305 0x10
+write 25 306 0x50
+write 25 307 0xfac1
+write 25 308 0x5c
+write 25 309 0x16e
+write 25 310 0x64
+write 25 311 0xff30
+write 25 312 0x6f
+write 25 313 0x338
+write 25 314 0x62
+write 25 315 0xfb07
+write 25 316 0x40
+write 25 317 0x2d4
+write 25 318 0x61
+write 25 319 0x6bb
+write 25 320 0x75
+write 25 321 0xfbf5
+write 25 322 0x62
+write 25 323 0x67d
+write 25 324 0x4d
+write 25 325 0x3dd
+write 25 326 0x68
+write 25 327 0xfb7a
+write 25 328 0x41
+write 25 329 0x588
+write 25 330 0x66
+write 25 331 0x9
+write 25 332 0x75
+write 25 333 0xfc8a
+write 25 334 0x66
+write 25 335 0xfe5b
+write 25 336 0x7a
+write 25 337 0xa1
+write 25 338 0x6a
+write 25 339 0xfe5d
+write 25 340 0x7c
+write 25 341 0xfb1b
+write 25 342 0x45
+write 25 343 0x768
+write 25 344 0x45
+write 25 345 0xf9dc
+write 25 346 0x53
+write 25 347 0xfc6c
+write 25 348 0x76
+write 25 349 0xfbde
+write 25 350 0x57
+write 25 351 0x4ad
+write 25 352 0x53
+write 25 353 0xf9a8
+write 25 354 0x42
+write 25 355 0xfddf
+write 25 356 0x4c
+write 25 357 0x480
+write 25 358 0x65
+write 25 359 0xfac4
+write 25 360 0x76
+write 25 361 0xc9
+write 25 362 0x44
+write 25 363 0xfd21
+write 25 364 0x60
+write 25 365 0x3b4
+write 25 366 0x6b
+write 25 367 0xfb92
+write 25 368 0x48
+write 25 369 0xf999
+write 25 370 0x65
+write 25 371 0x7cc
+write 25 372 0x65
+write 25 373 0x36f
+write 25 374 0x5c
+write 25 375 0x333
+write 25 376 0x62
+write 25 377 0xf879
+write 25 378 0x61
+write 25 379 0xe1
+write 25 380 0x7b
+write 25 381 0xfc99
+write 25 382 0x61
+write 25 383 0xf8a2
+writefield 0 4 [16] 0x1
+write 21 0 0x201000
+write 21 2 0x0
+write 21 4 0x0
+write 21 3 0x0
+writefield 0 4 [0] 0x1
+write 5 0 0x8000c
+write 5 2 AXISRAM1(0x1800)
+write 5 3 0xc0004
+write 5 4 0x400040
+write 5 8 0x0
+write 5 7 0x0
+write 5 6 0x0
+write 5 12 0x6
+write 5 12 0x7
+write 5 14 AXISRAM1(0x23ff)
+write 5 13 0x1
+write 5 9 0x24
+write 5 5 0x100
+write 5 18 0x58
+write 5 10 0x100000
+write 5 17 0x0
+writefield 0 4 [8] 0x1
+write 13 0 0x80004
+write 13 2 AXISRAM2(0x0)
+write 13 3 0x180008
+write 13 4 0x200020
+write 13 8 0x0
+write 13 7 0x0
+write 13 6 0x0
+write 13 12 0x6
+write 13 12 0x7
+write 13 14 AXISRAM2(0x17ff)
+write 13 13 0x1
+write 13 9 0x24
+write 13 5 0x100
+write 13 18 0x68
+write 13 10 0x100000
+write 13 17 0x0
+writefield 0 4 [9] 0x1
+write 14 0 0x80104
+write 14 2 0x70002540
+write 14 3 0x4800
+write 14 8 0x0
+write 14 7 0x0
+write 14 6 0x0
+write 14 12 0x6
+write 14 12 0x7
+write 14 14 0x70006d3f
+write 14 13 0x1
+write 14 9 0x24
+write 14 5 0x0
+write 14 18 0x68
+write 14 10 0x100000
+write 14 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 18 0x11
+write 4 19 0x13
+write 4 34 0x19
+write 4 28 0x29
+write 4 2 0x21
+write 17 0 0x100035
+writefield 25 0 [0] 0x1
+writefield 21 0 [0] 0x1
+writefield 5 0 [0] 0x1
+writefield 13 0 [0] 0x1
+writefield 14 0 [0] 0x1
+poll 5 0 [31] 0x0 100
+write 4 18 0x0
+write 4 19 0x0
+write 4 34 0x0
+write 4 28 0x0
+write 4 2 0x0
+write 17 0 0x2
+poll 17 0 [1] 0x0 100
+write 17 0 0x40000000
+poll 17 0 [30] 0x0 100
+writefield 0 4 [12] 0x0
+write 25 0 0x8000002
+poll 25 0 [1] 0x0 100
+write 25 0 0x48000000
+poll 25 0 [30] 0x0 100
+writefield 0 4 [20] 0x0
+write 21 0 0x881082
+poll 21 0 [1] 0x0 100
+write 21 0 0x40881080
+poll 21 0 [30] 0x0 100
+writefield 0 4 [16] 0x0
+write 5 0 0x2
+poll 5 0 [1] 0x0 100
+write 5 0 0x40000000
+poll 5 0 [30] 0x0 100
+writefield 0 4 [0] 0x0
+write 13 0 0x2
+poll 13 0 [1] 0x0 100
+write 13 0 0x40000000
+poll 13 0 [30] 0x0 100
+writefield 0 4 [8] 0x0
+write 14 0 0x2
+poll 14 0 [1] 0x0 100
+write 14 0 0x40000000
+poll 14 0 [30] 0x0 100
+writefield 0 4 [9] 0x0
+;; End Epoch 6
+;; Start Epoch 7
+label 0x7
+writefield 0 4 [13] 0x1
+write 18 0 0x100034
+write 18 4 0x10634404
+write 18 5 0xc0100
+write 18 2 0x40400303
+write 18 10 0x0
+write 18 3 0x1155
+write 18 6 0xffff0000
+write 18 7 0xffff0000
+write 18 13 0x0
+writefield 0 4 [21] 0x1
+write 26 0 0x8000000
+write 26 0 0x6000fc
+write 26 13 0x400040
+write 26 2 0x38000
+write 26 7 0x0
+write 26 8 0x0
+write 26 12 0x0
+write 26 3 0x0
+write 26 4 0x3f
+write 26 5 0xbff
+write 26 6 0xbff
+write 26 10 0x1
+write 26 9 0x70403c1
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 26 11 0x1
+write 26 256 0x70
+write 26 257 0xf974
+write 26 258 0x5c
+write 26 259 0x7bf
+write 26 260 0x5d
+write 26 261 0x568
+write 26 262 0x57
+write 26 263 0x51b
+write 26 264 0x69
+write 26 265 0x4df
+write 26 266 0x57
+write 26 267 0x51b
+write 26 268 0x59
+write 26 269 0xfd9b
+write 26 270 0x4c
+write 26 271 0x55b
+write 26 272 0x40
+write 26 273 0x7e3
+write 26 274 0x55
+write 26 275 0x3f3
+write 26 276 0x78
+write 26 277 0x720
+write 26 278 0x6b
+write 26 279 0x3d
+write 26 280 0x49
+write 26 281 0xf960
+write 26 282 0x53
+write 26 283 0x291
+write 26 284 0x54
+write 26 285 0x6c8
+write 26 286 0x66
+write 26 287 0xfea1
+write 26 288 0x66
+write 26 289 0xfaec
+write 26 290 0x52
+write 26 291 0x1b9
+write 26 292 0x40
+write 26 293 0x2c0
+write 26 294 0x42
+write 26 295 0x3ad
+write 26 296 0x76
+write 26 297 0xfee7
+write 26 298 0x6e
+write 26 299 0x7db
+write 26 300 0x52
+write 26 301 0xf970
+write 26 302 0x7d
+write 26 303 0x38f
+write 26 304 0x47
+write 26 305 0xfb1f
+write 26 306 0x4d
+write 26 307 0x175
+write 26 308 0x5e
+write 26 309 0xfb58
+write 26 310 0x61
+write 26 311 0xff6a
+write 26 312 0x4e
+write 26 313 0x366
+write 26 314 0x62
+write 26 315 0x128
+write 26 316 0x65
+write 26 317 0x138
+write 26 318 0x6e
+write 26 319 0x6d5
+write 26 320 0x74
+write 26 321 0xff15
+write 26 322 0x68
+write 26 323 0xfffc
+write 26 324 0x45
+write 26 325 0x51f
+write 26 326 0x47
+write 26 327 0xf8b4
+write 26 328 0x43
+write 26 329 0x7a4
+write 26 330 0x56
+write 26 331 0x258
+write 26 332 0x54
+write 26 333 0x730
+write 26 334 0x54
+write 26 335 0xffc7
+write 26 336 0x7a
+write 26 337 0x537
+write 26 338 0x7a
+write 26 339 0x669
+write 26 340 0x66
+write 26 341 0xff4d
+write 26 342 0x7d
+write 26 343 0x7c3
+write 26 344 0x76
+write 26 345 0xf8e0
+write 26 346 0x5a
+write 26 347 0x46
+write 26 348 0x47
+write 26 349 0xae
+write 26 350 0x47
+write 26 351 0x63a
+write 26 352 0x6d
+write 26 353 0xfa08
+write 26 354 0x48
+write 26 355 0x505
+write 26 356 0x77
+write 26 357 0xfcca
+write 26 358 0x5c
+write 26 359 0xfe5e
+write 26 360 0x6c
+write 26 361 0xf8bb
+write 26 362 0x63
+write 26 363 0x298
+write 26 364 0x7c
+write 26 365 0x4c5
+write 26 366 0x73
+write 26 367 0x353
+write 26 368 0x61
+write 26 369 0x55c
+write 26 370 0x64
+write 26 371 0x670
+write 26 372 0x5e
+write 26 373 0xfc6f
+write 26 374 0x6f
+write 26 375 0x255
+write 26 376 0x64
+write 26 377 0xfec4
+write 26 378 0x66
+write 26 379 0xfb91
+write 26 380 0x7d
+write 26 381 0xf807
+write 26 382 0x57
+write 26 383 0xfb73
+writefield 0 4 [17] 0x1
+write 22 0 0x201000
+write 22 2 0x0
+write 22 4 0x0
+write 22 3 0x0
+writefield 0 4 [1] 0x1
+write 6 0 0x80004
+write 6 2 AXISRAM1(0x1800)
+write 6 3 0xc0004
+write 6 4 0x400040
+write 6 8 0x0
+write 6 7 0x0
+write 6 6 0x0
+write 6 12 0x6
+write 6 12 0x7
+write 6 14 AXISRAM1(0x23ff)
+write 6 13 0x1
+write 6 9 0x24
+write 6 5 0x100
+write 6 18 0x68
+write 6 10 0x100000
+write 6 17 0x0
+writefield 0 4 [2] 0x1
+write 7 0 0x80104
+write 7 2 0x70006d40
+write 7 3 0x9000
+write 7 8 0x0
+write 7 7 0x0
+write 7 6 0x0
+write 7 12 0x6
+write 7 12 0x7
+write 7 14 0x7000fd3f
+write 7 13 0x1
+write 7 9 0x24
+write 7 5 0x0
+write 7 18 0x68
+write 7 10 0x100000
+write 7 17 0x0
+writefield 0 4 [3] 0x1
+write 8 0 0x8000c
+write 8 2 AXISRAM2(0x1800)
+write 8 3 0xc0004
+write 8 4 0x400040
+write 8 8 0x0
+write 8 7 0x0
+write 8 6 0x0
+write 8 12 0x6
+write 8 12 0x7
+write 8 14 AXISRAM2(0x23ff)
+write 8 13 0x1
+write 8 9 0x24
+write 8 5 0x100
+write 8 18 0x58
+write 8 10 0x100000
+write 8 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 21 0x3
+write 4 22 0x5
+write 4 36 0x1b
+write 4 29 0x2b
+write 4 5 0x23
+write 18 0 0x100035
+writefield 26 0 [0] 0x1
+writefield 22 0 [0] 0x1
+writefield 8 0 [0] 0x1
+writefield 6 0 [0] 0x1
+writefield 7 0 [0] 0x1
+poll 8 0 [31] 0x0 100
+write 4 21 0x0
+write 4 22 0x0
+write 4 36 0x0
+write 4 29 0x0
+write 4 5 0x0
+write 18 0 0x2
+poll 18 0 [1] 0x0 100
+write 18 0 0x40000000
+poll 18 0 [30] 0x0 100
+writefield 0 4 [13] 0x0
+write 26 0 0x8000002
+poll 26 0 [1] 0x0 100
+write 26 0 0x48000000
+poll 26 0 [30] 0x0 100
+writefield 0 4 [21] 0x0
+write 22 0 0x881082
+poll 22 0 [1] 0x0 100
+write 22 0 0x40881080
+poll 22 0 [30] 0x0 100
+writefield 0 4 [17] 0x0
+write 8 0 0x2
+poll 8 0 [1] 0x0 100
+write 8 0 0x40000000
+poll 8 0 [30] 0x0 100
+writefield 0 4 [3] 0x0
+write 6 0 0x2
+poll 6 0 [1] 0x0 100
+write 6 0 0x40000000
+poll 6 0 [30] 0x0 100
+writefield 0 4 [1] 0x0
+write 7 0 0x2
+poll 7 0 [1] 0x0 100
+write 7 0 0x40000000
+poll 7 0 [30] 0x0 100
+writefield 0 4 [2] 0x0
+;; End Epoch 7
+;; Start Epoch 8
+label 0x8
+writefield 0 4 [22] 0x1
+write 27 0 0x4080e8
+write 27 8 0x0
+write 27 2 0x0
+write 27 3 0xc0100
+write 27 4 0x10001
+write 27 5 0x2aa
+write 27 6 0x0
+write 27 7 0x0
+writefield 0 4 [4] 0x1
+write 9 0 0x80004
+write 9 2 AXISRAM2(0x1800)
+write 9 3 0xc0004
+write 9 4 0x400040
+write 9 8 0x0
+write 9 7 0x0
+write 9 6 0x0
+write 9 12 0x6
+write 9 12 0x7
+write 9 14 AXISRAM2(0x23ff)
+write 9 13 0x1
+write 9 9 0x24
+write 9 5 0x100
+write 9 18 0x68
+write 9 10 0x100000
+write 9 17 0x0
+writefield 0 4 [5] 0x1
+write 10 0 0x8000c
+write 10 2 0x34000000
+write 10 3 0x10001
+write 10 4 0x400040
+write 10 8 0x0
+write 10 7 0x0
+write 10 6 0x0
+write 10 12 0x6
+write 10 12 0x7
+write 10 14 0x3400003f
+write 10 13 0x1
+write 10 9 0x24
+write 10 5 0x40
+write 10 18 0x58
+write 10 10 0x100000
+write 10 17 0x0
+write 4 0 0x2
+poll 4 0 [1] 0x0 100
+write 4 0 0x40000000
+poll 4 0 [30] 0x0 100
+write 4 0 0x1
+write 4 38 0x9
+write 4 7 0x2d
+writefield 27 0 [0] 0x1
+writefield 10 0 [0] 0x1
+writefield 9 0 [0] 0x1
+poll 10 0 [31] 0x0 100
+write 4 38 0x0
+write 4 7 0x0
+write 27 0 0x420002
+poll 27 0 [1] 0x0 100
+write 27 0 0x40420000
+poll 27 0 [30] 0x0 100
+writefield 0 4 [22] 0x0
+write 10 0 0x2
+poll 10 0 [1] 0x0 100
+write 10 0 0x40000000
+poll 10 0 [30] 0x0 100
+writefield 0 4 [5] 0x0
+write 9 0 0x2
+poll 9 0 [1] 0x0 100
+write 9 0 0x40000000
+poll 9 0 [30] 0x0 100
+writefield 0 4 [4] 0x0
+;; End Epoch 8
+irq 0x0
+;; End Blob '_ec_blob_6'

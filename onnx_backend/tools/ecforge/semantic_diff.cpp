@@ -96,6 +96,9 @@ SemanticDifference CompareStretch(EventRefs const& a, EventRefs const& b) {
 }
 
 SemanticDifference CompareFinalStates(RegisterSpace const& a, RegisterSpace const& b) {
+    if (a == b) {
+        return SemanticDifference();
+    }
     for (unsigned unit = 0; unit < RegisterSpace::kUnits; ++unit) {
         for (unsigned reg = 0; reg < RegisterSpace::kRegistersPerUnit; ++reg) {
             RegisterValue const a_value = a.Get(unit, reg);

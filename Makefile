@@ -10,8 +10,11 @@ build: bootstrap
 	cmake --preset host
 	cmake --build --preset host
 
-run: build
-	@echo "make run: the example network arrives with its own change; nothing to run yet."
+# Builds the example network's trace program, runs it in its work directory and summarises the blobs.
+run: bootstrap
+	cmake --preset host
+	cmake --build --preset host --target run_face_detection
+	@python3 scripts/ec_blob_summary.py build/host/tracer_workspace/working_dir/run/face_detection face_detection
 
 check-host: bootstrap
 	cmake --preset host

@@ -9,3 +9,9 @@ if(TARGET ecforge_tests)
     ${CMAKE_CURRENT_LIST_DIR}/tests/test_interpreter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/tests/test_semantic_diff.cpp)
 endif()
+
+if(TARGET ecforge_cli)
+  target_sources(ecforge_cli PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/cli/cmd_run.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/cli/cmd_diff.cpp)
+endif()

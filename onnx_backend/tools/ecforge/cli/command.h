@@ -17,6 +17,9 @@ public:
     virtual CLI::App* Register(CLI::App& app) = 0;
     // Does the work. Bad input or a file that cannot be read or written throws a BaseError.
     virtual void Run() = 0;
+    // Returns the exit status after Run returned normally; a command whose result is a verdict
+    // (diff) reports it here.
+    virtual int ExitStatus() const { return 0; }
 };
 
 // Returns every subcommand of the tool, in the order the help lists them.
@@ -27,5 +30,7 @@ std::unique_ptr<Command> MakeAsmCommand();
 std::unique_ptr<Command> MakeDisasmCommand();
 std::unique_ptr<Command> MakeDumpCommand();
 std::unique_ptr<Command> MakeConvertCommand();
+std::unique_ptr<Command> MakeRunCommand();
+std::unique_ptr<Command> MakeDiffCommand();
 
 }  // namespace EcforgeCli

@@ -9,6 +9,8 @@ std::vector<std::unique_ptr<Command>> MakeCommands() {
     commands.push_back(MakeDisasmCommand());
     commands.push_back(MakeDumpCommand());
     commands.push_back(MakeConvertCommand());
+    commands.push_back(MakeRunCommand());
+    commands.push_back(MakeDiffCommand());
     return commands;
 }
 

@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
             } catch (BaseError const& error) {
                 return ReportInputError(error);
             }
-            return kExitSuccess;
+            return command->ExitStatus();
         }
     }
     return kExitUsage;

@@ -4,3 +4,4 @@
 #include "binary.h"
 #include "instructions.h"
 #include "program.h"
+#include "semantic_diff.h"

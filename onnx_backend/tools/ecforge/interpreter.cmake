@@ -15,3 +15,7 @@ if(TARGET ecforge_cli)
     ${CMAKE_CURRENT_LIST_DIR}/cli/cmd_run.cpp
     ${CMAKE_CURRENT_LIST_DIR}/cli/cmd_diff.cpp)
 endif()
+
+if(TARGET ecforge_cli_tests)
+  target_sources(ecforge_cli_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/tests/test_cli_run_diff.cpp)
+endif()

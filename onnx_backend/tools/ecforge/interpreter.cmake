@@ -19,3 +19,22 @@ endif()
 if(TARGET ecforge_cli_tests)
   target_sources(ecforge_cli_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/tests/test_cli_run_diff.cpp)
 endif()
+
+# Every blob of the example networks: its listing before optimisation and its final program are
+# equivalent. The trace programs record the listings into run/<net>/ of the networks' build directory.
+if(TARGET ecforge_cli AND ZUNO_BUILD_TESTS AND EXISTS ${PROJECT_SOURCE_DIR}/tracer_workspace/working_dir/CMakeLists.txt)
+  add_test(NAME ecforge_diff_network_listings
+           COMMAND ${CMAKE_COMMAND} -DECFORGE=$<TARGET_FILE:ecforge_cli>
+                   -DRUN_DIR=${PROJECT_BINARY_DIR}/tracer_workspace/working_dir/run
+                   -P ${CMAKE_CURRENT_LIST_DIR}/tests/diff_network_listings.cmake)
+endif()
+if(TARGET ecforge_cli AND ZUNO_BUILD_TESTS)
+  # The check itself: a pair that differs and a listing without its partner are both reported.
+  add_test(NAME ecforge_diff_network_listings_reports_differences
+           COMMAND ${CMAKE_COMMAND} -DECFORGE=$<TARGET_FILE:ecforge_cli>
+                   -DRUN_DIR=${CMAKE_CURRENT_LIST_DIR}/tests/data/interp_listings
+                   -P ${CMAKE_CURRENT_LIST_DIR}/tests/diff_network_listings.cmake)
+  set_tests_properties(ecforge_diff_network_listings_reports_differences PROPERTIES
+    PASS_REGULAR_EXPRESSION
+    "broken_net: debug__ec_blob_1_initial.s and debug__ec_blob_1.s \\(exit 1\\):\nThe programs differ at unit 4 register 2.*broken_net: debug__ec_blob_2.s has no initial listing debug__ec_blob_2_initial.s")
+endif()

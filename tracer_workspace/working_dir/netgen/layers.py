@@ -282,6 +282,9 @@ class Builder:
         return epoch
 
     def pool_epoch(self, number: int, src: Feature, dst: Feature, kind: str = "gavg") -> Epoch:
+        """Pooling of every channel; the pooling unit takes at most 15 elements per pixel (PDIMS.BSIZE)."""
+        if not 1 <= src.channels <= 15:
+            raise NetworkError(f"epoch {number}: pooling of {src.channels} channels per pixel")
         node = self.node("GlobalAveragePool" if kind == "gavg" else "MaxPool")
         unit = number % UNIT_COUNTS["POOL"]
         read_engine, write_engine = self.engines.take(2)

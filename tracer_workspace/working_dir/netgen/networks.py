@@ -165,7 +165,7 @@ def keyword_pools() -> List[Pool]:
 
 def keyword_spotting() -> Network:
     """A keyword spotter on 48 frames of 16 spectral coefficients: per-coefficient normalisation,
-    four 3x3 convolutions with strides, global average pooling and a 12-class classifier."""
+    four 3x3 convolutions with strides, a 1x1 convolution to 12 class maps and global average pooling."""
     pools = keyword_pools()
     b = Builder(pools, None, seed=0x5EED)
     raw = b.feature("in_0", 16, 48, 1)
@@ -174,7 +174,7 @@ def keyword_spotting() -> Network:
     conv2 = b.feature("AXISRAM2", 8, 24, 32)
     conv3 = b.feature("AXISRAM1", 4, 12, 64)
     conv4 = b.feature("AXISRAM2", 4, 12, 64)
-    pooled = b.feature("AXIFLEXMEM", 1, 1, 64)
+    class_map = b.feature("AXIFLEXMEM", 4, 12, 12)
     logits = b.feature("AXIFLEXMEM", 1, 1, 12)
     result = b.feature("out_0", 1, 1, 12)
 
@@ -184,8 +184,8 @@ def keyword_spotting() -> Network:
         b.conv_layer(4, conv1, conv2, "xSPI2", 1, 32),
         b.conv_layer(6, conv2, conv3, "xSPI2", 2, 64),               # network-init only
         b.conv_layer(7, conv3, conv4, "xSPI2", 1, 64),
-        b.pool_epoch(8, conv4, pooled),
-        b.conv_layer(10, pooled, logits, "xSPI2", 1, 12, relu=False, size=1),   # absolute pools only
+        b.conv_layer(8, conv4, class_map, "xSPI2", 1, 12, relu=False, size=1),
+        b.pool_epoch(10, class_map, logits),                          # absolute pools only
         b.move_epoch(12, "Identity", logits.buffer, result.buffer, 12),         # per-inference only
     ]
     b.params.finish()
@@ -254,8 +254,8 @@ def synthetic(params: SyntheticParams) -> Network:
                 src = b.feature(src_pool, n, n, 8)
                 built.append(b.function_epoch(number, src, b.feature(dst_pool, n, n, 8)))
             elif kind == "pool":
-                src = b.feature(src_pool, n, n, 16)
-                built.append(b.pool_epoch(number, src, b.feature(dst_pool, n // 2, n // 2, 16), kind="max"))
+                src = b.feature(src_pool, n, n, 8)
+                built.append(b.pool_epoch(number, src, b.feature(dst_pool, n // 2, n // 2, 8), kind="max"))
             else:
                 src = b.feature(src_pool, n, n, 4)
                 built.append(b.move_epoch(number, "Copy", src.buffer, b.feature(dst_pool, n, n, 4).buffer,

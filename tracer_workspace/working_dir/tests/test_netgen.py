@@ -260,6 +260,12 @@ class Generator(unittest.TestCase):
                 with self.assertRaisesRegex(NetworkError, message):
                     _validate_epoch(epoch)
 
+    def test_pooling_refuses_more_channels_than_the_unit_takes(self):
+        builder = Builder([Pool("RAM", 0, 1 << 20)], None, seed=1)
+        wide = builder.feature("RAM", 4, 4, 16)
+        with self.assertRaisesRegex(NetworkError, "epoch 7: pooling of 16 channels per pixel"):
+            builder.pool_epoch(7, wide, builder.feature("RAM", 1, 1, 16))
+
     def test_synthetic_network_uses_every_unit_and_pool_kind(self):
         network = synthetic(SyntheticParams(blobs=2, epochs_per_blob=7, channels=400))
         units = {unit.kind for blob in network.blobs for epoch in blob.epochs for unit in epoch.units}

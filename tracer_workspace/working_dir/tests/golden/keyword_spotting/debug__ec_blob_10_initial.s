@@ -1,92 +1,35 @@
 ;; Start Blob '_ec_blob_10'
 ;; Start Epoch 10
 label 0xa
-writefield 0 4 [12] 0x1
-write 17 0 0x100034
-write 17 4 0x10634404
-write 17 5 0x10040
-write 17 2 0xc400101
-write 17 10 0x0
-write 17 3 0x1100
-write 17 6 0xffff0000
-write 17 7 0xffff0000
-write 17 13 0x0
-writefield 0 4 [20] 0x1
-write 25 0 0x8000000
-write 25 0 0x6000fc
-write 25 13 0x400040
-write 25 2 0x38000
-write 25 7 0x0
-write 25 8 0x0
-write 25 12 0x0
-write 25 3 0x0
-write 25 4 0xb
-write 25 5 0xb
-write 25 6 0xb
-write 25 10 0x1
-write 25 9 0x7d403f5
-;; Block ECFORGE optimizations to move reg writes pass this point
-write 25 11 0x1
-write 25 256 0x7b
-write 25 257 0xf987
-write 25 258 0x6e
-write 25 259 0x478
-write 25 260 0x44
-write 25 261 0xfdb2
-write 25 262 0x5a
-write 25 263 0xfc9f
-write 25 264 0x62
-write 25 265 0x289
-write 25 266 0x4e
-write 25 267 0xfdba
-write 25 268 0x4d
-write 25 269 0x50b
-write 25 270 0x5d
-write 25 271 0x3ea
-write 25 272 0x4d
-write 25 273 0xfc23
-write 25 274 0x5b
-write 25 275 0x4f6
-write 25 276 0x4d
-write 25 277 0xd2
-write 25 278 0x4f
-write 25 279 0xfc2c
-writefield 0 4 [6] 0x1
-write 11 0 0x80004
-write 11 2 0x34000000
-write 11 3 0x10001
-write 11 4 0x400040
-write 11 8 0x0
-write 11 7 0x0
-write 11 6 0x0
-write 11 12 0x6
-write 11 12 0x7
-write 11 14 0x3400003f
-write 11 13 0x1
-write 11 9 0x24
-write 11 5 0x40
-write 11 18 0x68
-write 11 10 0x100000
-write 11 17 0x0
+writefield 0 4 [22] 0x1
+write 27 0 0x4080e8
+write 27 8 0x0
+write 27 2 0x30000000
+write 27 3 0xc0030
+write 27 4 0x10001
+write 27 5 0x2aa
+write 27 6 0x0
+write 27 7 0x0
 writefield 0 4 [7] 0x1
-write 12 0 0x80104
-write 12 2 0x7000fd40
-write 12 3 0x300
+write 12 0 0x80004
+write 12 2 0x34000000
+write 12 3 0xc0004
+write 12 4 0xc000c
 write 12 8 0x0
 write 12 7 0x0
 write 12 6 0x0
 write 12 12 0x6
 write 12 12 0x7
-write 12 14 0x7001003f
+write 12 14 0x3400023f
 write 12 13 0x1
 write 12 9 0x24
-write 12 5 0x0
+write 12 5 0x30
 write 12 18 0x68
 write 12 10 0x100000
 write 12 17 0x0
 writefield 0 4 [8] 0x1
 write 13 0 0x8000c
-write 13 2 0x34000040
+write 13 2 0x34000240
 write 13 3 0x10001
 write 13 4 0xc000c
 write 13 8 0x0
@@ -94,7 +37,7 @@ write 13 7 0x0
 write 13 6 0x0
 write 13 12 0x6
 write 13 12 0x7
-write 13 14 0x3400004b
+write 13 14 0x3400024b
 write 13 13 0x1
 write 13 9 0x24
 write 13 5 0xc
@@ -106,40 +49,24 @@ poll 4 0 [1] 0x0 100
 write 4 0 0x40000000
 poll 4 0 [30] 0x0 100
 write 4 0 0x1
-write 4 18 0xd
-write 4 19 0xf
-write 4 34 0x19
-write 4 10 0x29
-write 17 0 0x100035
-writefield 25 0 [0] 0x1
+write 4 38 0xf
+write 4 10 0x2d
+writefield 27 0 [0] 0x1
 writefield 13 0 [0] 0x1
-writefield 11 0 [0] 0x1
 writefield 12 0 [0] 0x1
 poll 13 0 [31] 0x0 100
-write 4 18 0x0
-write 4 19 0x0
-write 4 34 0x0
+write 4 38 0x0
 write 4 10 0x0
-write 17 0 0x2
-poll 17 0 [1] 0x0 100
-write 17 0 0x40000000
-poll 17 0 [30] 0x0 100
-writefield 0 4 [12] 0x0
-write 25 0 0x8000002
-poll 25 0 [1] 0x0 100
-write 25 0 0x48000000
-poll 25 0 [30] 0x0 100
-writefield 0 4 [20] 0x0
+write 27 0 0x420002
+poll 27 0 [1] 0x0 100
+write 27 0 0x40420000
+poll 27 0 [30] 0x0 100
+writefield 0 4 [22] 0x0
 write 13 0 0x2
 poll 13 0 [1] 0x0 100
 write 13 0 0x40000000
 poll 13 0 [30] 0x0 100
 writefield 0 4 [8] 0x0
-write 11 0 0x2
-poll 11 0 [1] 0x0 100
-write 11 0 0x40000000
-poll 11 0 [30] 0x0 100
-writefield 0 4 [6] 0x0
 write 12 0 0x2
 poll 12 0 [1] 0x0 100
 write 12 0 0x40000000

@@ -19,14 +19,14 @@ write 5 10 0x100000
 write 5 17 0x0
 writefield 0 4 [9] 0x1
 write 14 0 0x80104
-write 14 2 0x34000040
+write 14 2 0x34000240
 write 14 3 0xc
 write 14 8 0x0
 write 14 7 0x0
 write 14 6 0x0
 write 14 12 0x6
 write 14 12 0x7
-write 14 14 0x3400004b
+write 14 14 0x3400024b
 write 14 13 0x1
 write 14 9 0x24
 write 14 5 0x0

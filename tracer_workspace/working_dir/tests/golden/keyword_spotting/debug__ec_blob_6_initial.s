@@ -529,15 +529,56 @@ writefield 0 4 [2] 0x0
 ;; End Epoch 7
 ;; Start Epoch 8
 label 0x8
-writefield 0 4 [22] 0x1
-write 27 0 0x4080e8
-write 27 8 0x0
-write 27 2 0x0
-write 27 3 0xc0100
-write 27 4 0x10001
-write 27 5 0x2aa
-write 27 6 0x0
-write 27 7 0x0
+writefield 0 4 [10] 0x1
+write 15 0 0x100034
+write 15 4 0x10634404
+write 15 5 0xc0100
+write 15 2 0xc400101
+write 15 10 0x0
+write 15 3 0x1100
+write 15 6 0xffff0000
+write 15 7 0xffff0000
+write 15 13 0x0
+writefield 0 4 [18] 0x1
+write 23 0 0x8000000
+write 23 0 0x6000fc
+write 23 13 0x400040
+write 23 2 0x38000
+write 23 7 0x0
+write 23 8 0x0
+write 23 12 0x0
+write 23 3 0x0
+write 23 4 0xb
+write 23 5 0x23f
+write 23 6 0x23f
+write 23 10 0x1
+write 23 9 0x7d403f5
+;; Block ECFORGE optimizations to move reg writes pass this point
+write 23 11 0x1
+write 23 256 0x7b
+write 23 257 0xf987
+write 23 258 0x6e
+write 23 259 0x478
+write 23 260 0x44
+write 23 261 0xfdb2
+write 23 262 0x5a
+write 23 263 0xfc9f
+write 23 264 0x62
+write 23 265 0x289
+write 23 266 0x4e
+write 23 267 0xfdba
+write 23 268 0x4d
+write 23 269 0x50b
+write 23 270 0x5d
+write 23 271 0x3ea
+write 23 272 0x4d
+write 23 273 0xfc23
+write 23 274 0x5b
+write 23 275 0x4f6
+write 23 276 0x4d
+write 23 277 0xd2
+write 23 278 0x4f
+write 23 279 0xfc2c
 writefield 0 4 [4] 0x1
 write 9 0 0x80004
 write 9 2 AXISRAM2(0x1800)
@@ -556,50 +597,82 @@ write 9 18 0x68
 write 9 10 0x100000
 write 9 17 0x0
 writefield 0 4 [5] 0x1
-write 10 0 0x8000c
-write 10 2 0x34000000
-write 10 3 0x10001
-write 10 4 0x400040
+write 10 0 0x80104
+write 10 2 0x7000fd40
+write 10 3 0x300
 write 10 8 0x0
 write 10 7 0x0
 write 10 6 0x0
 write 10 12 0x6
 write 10 12 0x7
-write 10 14 0x3400003f
+write 10 14 0x7001003f
 write 10 13 0x1
 write 10 9 0x24
-write 10 5 0x40
-write 10 18 0x58
+write 10 5 0x0
+write 10 18 0x68
 write 10 10 0x100000
 write 10 17 0x0
+writefield 0 4 [6] 0x1
+write 11 0 0x8000c
+write 11 2 0x34000000
+write 11 3 0xc0004
+write 11 4 0xc000c
+write 11 8 0x0
+write 11 7 0x0
+write 11 6 0x0
+write 11 12 0x6
+write 11 12 0x7
+write 11 14 0x3400023f
+write 11 13 0x1
+write 11 9 0x24
+write 11 5 0x30
+write 11 18 0x58
+write 11 10 0x100000
+write 11 17 0x0
 write 4 0 0x2
 poll 4 0 [1] 0x0 100
 write 4 0 0x40000000
 poll 4 0 [30] 0x0 100
 write 4 0 0x1
-write 4 38 0x9
-write 4 7 0x2d
-writefield 27 0 [0] 0x1
-writefield 10 0 [0] 0x1
+write 4 12 0x9
+write 4 13 0xb
+write 4 30 0x15
+write 4 8 0x25
+write 15 0 0x100035
+writefield 23 0 [0] 0x1
+writefield 11 0 [0] 0x1
 writefield 9 0 [0] 0x1
-poll 10 0 [31] 0x0 100
-write 4 38 0x0
-write 4 7 0x0
-write 27 0 0x420002
-poll 27 0 [1] 0x0 100
-write 27 0 0x40420000
-poll 27 0 [30] 0x0 100
-writefield 0 4 [22] 0x0
-write 10 0 0x2
-poll 10 0 [1] 0x0 100
-write 10 0 0x40000000
-poll 10 0 [30] 0x0 100
-writefield 0 4 [5] 0x0
+writefield 10 0 [0] 0x1
+poll 11 0 [31] 0x0 100
+write 4 12 0x0
+write 4 13 0x0
+write 4 30 0x0
+write 4 8 0x0
+write 15 0 0x2
+poll 15 0 [1] 0x0 100
+write 15 0 0x40000000
+poll 15 0 [30] 0x0 100
+writefield 0 4 [10] 0x0
+write 23 0 0x8000002
+poll 23 0 [1] 0x0 100
+write 23 0 0x48000000
+poll 23 0 [30] 0x0 100
+writefield 0 4 [18] 0x0
+write 11 0 0x2
+poll 11 0 [1] 0x0 100
+write 11 0 0x40000000
+poll 11 0 [30] 0x0 100
+writefield 0 4 [6] 0x0
 write 9 0 0x2
 poll 9 0 [1] 0x0 100
 write 9 0 0x40000000
 poll 9 0 [30] 0x0 100
 writefield 0 4 [4] 0x0
+write 10 0 0x2
+poll 10 0 [1] 0x0 100
+write 10 0 0x40000000
+poll 10 0 [30] 0x0 100
+writefield 0 4 [5] 0x0
 ;; End Epoch 8
 irq 0x0
 ;; End Blob '_ec_blob_6'

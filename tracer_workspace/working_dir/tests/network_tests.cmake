@@ -51,3 +51,11 @@ add_test(NAME ec_blob_summary
                  -DSUMMARY=${PROJECT_SOURCE_DIR}/scripts/ec_blob_summary.py -DGOLDEN_DIR=${_net_tests_dir}/golden
                  -P ${_net_tests_dir}/check_summary.cmake)
 set_tests_properties(ec_blob_summary PROPERTIES ENVIRONMENT PYTHONDONTWRITEBYTECODE=1)
+
+# A small synthetic network generated at build time: every processing unit, coefficient vectors
+# beyond the 384 translated slots, function tables, codebooks, and all three kinds of pool.
+zuno_add_generated_network(synthetic_smoke ARGS --blobs 3 --epochs-per-blob 7 --channels 400 --size 8)
+add_test(NAME synthetic_smoke_header_shape
+         COMMAND ${Python3_EXECUTABLE} ${_net_tests_dir}/check_blob_header.py ${ZUNO_NETWORK_RUN_DIR}/synthetic_smoke
+                 synthetic_smoke --kinds 1=both,9=both,17=both)
+set_tests_properties(synthetic_smoke_header_shape PROPERTIES ENVIRONMENT PYTHONDONTWRITEBYTECODE=1)

@@ -167,6 +167,33 @@ class FaceDetectionSource(unittest.TestCase):
         self.assertTrue(self.pools.rstrip().endswith("{ NULL, NULL, 0u, 0, 0 },\n};".rstrip()))
 
 
+class FaceDetectionGoldenListings(unittest.TestCase):
+    """What the recorded listings of face_detection hold for the epochs the network is known by."""
+
+    GOLDEN = pathlib.Path(__file__).resolve().parent / "golden" / "face_detection"
+
+    @staticmethod
+    def epoch_lines(listing, number):
+        text = listing.read_text()
+        return text[text.index(f";; Start Epoch {number}\n"):text.index(f";; End Epoch {number}\n")].splitlines()
+
+    def test_blob_of_one_empty_epoch(self):
+        self.assertEqual((self.GOLDEN / "debug__ec_blob_1_initial.s").read_text().splitlines(), [
+            ";; Start Blob '_ec_blob_1'", ";; Start Epoch 1", "label 0x1", ";; End Epoch 1", "irq 0x0",
+            ";; End Blob '_ec_blob_1'"])
+
+    def test_blob_of_two_empty_epochs(self):
+        lines = (self.GOLDEN / "debug__ec_blob_86_initial.s").read_text().splitlines()
+        self.assertEqual([line for line in lines if not line.startswith(";;")], ["label 0x56", "label 0x57", "irq 0x0"])
+
+    def test_end_of_epoch_polls_follow_the_wait_masks(self):
+        blob3 = self.GOLDEN / "debug__ec_blob_3_initial.s"
+        running = re.compile(r"^poll (\d+) 0 \[31\] 0x0 100$")
+        polls = {n: [int(m.group(1)) for m in map(running.match, self.epoch_lines(blob3, n)) if m] for n in (4, 13)}
+        self.assertEqual(polls, {4: [5 + 6], 13: [5 + 1, 5 + 8]})
+        self.assertEqual(self.epoch_lines(blob3, 3), [";; Start Epoch 3", "label 0x3"])
+
+
 class FaceDetectionModel(unittest.TestCase):
     def test_model_matches_the_facts(self):
         network = face_detection()

@@ -36,8 +36,7 @@ public:
         // A binary input is written as read, so its debug texts keep their offsets exactly.
         std::unique_ptr<EpochController::Binary> binary;
         if (in_format == FileFormat::kRaw) {
-            binary = std::make_unique<EpochController::Binary>();
-            binary->FromFile(input);
+            binary = std::make_unique<EpochController::Binary>(LoadBinary(input));
         } else {
             binary = program.ToBinary();
         }

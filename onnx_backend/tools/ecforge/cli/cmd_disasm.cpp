@@ -14,15 +14,14 @@ class DisasmCommand : public Command {
 public:
     CLI::App* Register(CLI::App& app) override {
         CLI::App* sub = app.add_subcommand("disasm", "List the program of an EC binary file as EC assembly");
-        sub->add_option("input", input, "Raw EC binary file to read")->required();
+        sub->add_option("input", input, "Raw EC binary file to read, with or without header")->required();
         sub->add_option("-o,--output", output, "Assembly file to write (default: the standard output)");
         sub->add_flag("--offsets", offsets, "Put the word offset of each instruction in front of it");
         return sub;
     }
 
     void Run() override {
-        EpochController::Program program;
-        program.FromBinaryFile(input);
+        EpochController::Program const program = LoadProgram(input, FileFormat::kRaw);
         std::string const text = program.ToAsm("", offsets);
         if (output.empty()) {
             WriteStdout(text);

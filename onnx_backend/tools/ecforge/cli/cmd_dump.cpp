@@ -15,14 +15,12 @@ public:
     CLI::App* Register(CLI::App& app) override {
         CLI::App* sub =
             app.add_subcommand("dump", "Print the program words, relocation table and debug information of an EC binary file");
-        sub->add_option("input", input, "Raw EC binary file to read")->required();
+        sub->add_option("input", input, "Raw EC binary file to read, with or without header")->required();
         return sub;
     }
 
     void Run() override {
-        EpochController::Binary binary;
-        binary.FromFile(input);
-        WriteStdout(binary.ToString(""));
+        WriteStdout(LoadBinary(input).ToString(""));
     }
 
 private:

@@ -6,6 +6,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "binary.h"
 #include "program.h"
 
 namespace EcforgeCli {
@@ -29,7 +30,11 @@ CLI::Validator FormatValidator(std::vector<FileFormat> const& accepted, std::str
 // (regular files only, never a device) and the error goes on.
 void WriteOutput(std::string const& file_name, std::function<void()> const& write);
 
-// Reads a program from an assembly file or a raw EC binary file, by the format of its name.
+// Reads a raw EC binary file, or a header-less program image such as `asm --no-header` writes.
+EpochController::Binary LoadBinary(std::string const& file_name);
+
+// Reads a program from an assembly file or a raw EC binary file (with or without header), by
+// the format of its name.
 EpochController::Program LoadProgram(std::string const& file_name, FileFormat format);
 
 // Writes `text` to `file_name`, replacing it; throws a BaseError when it cannot be written whole.

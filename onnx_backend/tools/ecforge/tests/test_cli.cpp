@@ -120,6 +120,24 @@ TEST_F(CliTest, HeaderlessImageWhenNothingNeedsTheHeader) {
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(ReadBytes(dir.File("plain.bin")), FieldBytes({0xCA057A7A, 6, 0x1D, 0x04040063, 1, 2, 3, 0x0C}));
 
+    // The header-less image reads back like a complete file.
+    RunResult const listed = Run("disasm plain.bin");
+    EXPECT_EQ(listed.exit_code, 0) << listed.err;
+    EXPECT_EQ(listed.out, "label 0x0\nburstwriteinc 1 4 0x1 0x2 0x3\nirq 0x0\n");
+    EXPECT_EQ(Run("convert plain.bin -o plain_with_header.bin").exit_code, 0);
+    EXPECT_EQ(ReadBytes(dir.File("plain_with_header.bin")),
+              FieldBytes({0xECBF0020, 0, 0, 16, 0xCA057A7A, 6, 0x1D, 0x04040063, 1, 2, 3, 0x0C}));
+    EXPECT_EQ(Run("dump plain.bin").out, Run("dump plain_with_header.bin").out);
+
+    std::vector<uint8_t> cut = ReadBytes(dir.File("plain.bin"));
+    cut.resize(cut.size() - 8);
+    WriteBytes(dir.File("cut.bin"), cut);
+    RunResult const truncated = Run("disasm cut.bin");
+    EXPECT_EQ(truncated.exit_code, 1);
+    EXPECT_EQ(truncated.err, "Cannot read program word 4 from 'cut.bin' binary file (pos 0)\n");
+    WriteBytes(dir.File("short.bin"), FieldBytes({0xCA057A7A}));
+    EXPECT_EQ(Run("dump short.bin").err, "Cannot read program size from 'short.bin' binary file (pos 0)\n");
+
     RunResult const kept = Run("asm program.s --no-header -o program.bin");
     EXPECT_EQ(kept.exit_code, 0);
     EXPECT_EQ(kept.out,

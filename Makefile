@@ -1,5 +1,5 @@
 # Set-up, build and tests in two commands: `make run` and `make check`.
-.PHONY: all bootstrap build run check check-host check-sanitize check-m55 bench clean
+.PHONY: all bootstrap build run check check-host check-sanitize check-m55 fuzz valgrind bench clean
 
 all: build
 
@@ -32,6 +32,22 @@ check-m55: bootstrap
 	ctest --preset m55
 
 check: check-host check-sanitize check-m55
+
+# libFuzzer targets, built with clang in build/fuzz and run one after the other for FUZZ_SECONDS each;
+# not part of `make check`, which replays their corpora and saved crashes with the normal builds.
+FUZZ_SECONDS ?= 60
+fuzz: bootstrap
+	CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUNO_FUZZ=ON \
+	  -DZUNO_SANITIZE=ON -DZUNO_BUILD_TESTS=OFF -DCMAKE_C_FLAGS=-fsanitize=fuzzer-no-link \
+	  -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link
+	cmake --build build/fuzz --parallel 2 --target fuzz_all
+	FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run_fuzzers.sh build/fuzz
+
+# The example networks' trace programs and the ecforge tool under valgrind memcheck; not part of `make check`.
+valgrind: bootstrap
+	cmake -S . -B build/fz -G Ninja -DCMAKE_BUILD_TYPE=Debug
+	cmake --build build/fz --parallel 2 --target face_detection keyword_spotting ecforge_cli
+	fuzz/run_valgrind.sh build/fz
 
 # Performance benchmarks, optimised build; not part of `make check`.
 bench: bootstrap

@@ -1,7 +1,7 @@
 """Network model of a trace source: memory pools, buffers, the parameter pool and the epochs' driver calls."""
 
 from dataclasses import dataclass, field
-from typing import Dict, List, Optional, Tuple
+from typing import List, Optional, Tuple
 
 # Unit kinds as the driver's LL_ZUNO_UnitKind names them, with their instance counts.
 UNIT_COUNTS = {"STRENG": 10, "CONVACC": 4, "DECUN": 2, "ACTIV": 2, "ARITH": 4, "POOL": 2}

@@ -4,7 +4,7 @@ from dataclasses import dataclass
 from typing import Dict, List, Sequence
 
 from .layers import Builder, Feature
-from .model import Blob, Buffer, Epoch, Network, NetworkError, Pool
+from .model import Blob, Epoch, Network, NetworkError, Pool
 
 KIB = 1024
 MIB = 1024 * KIB

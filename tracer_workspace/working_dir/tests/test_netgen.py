@@ -9,7 +9,7 @@ import unittest
 WORKING_DIR = pathlib.Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(WORKING_DIR))
 
-from netgen.layers import Builder, EngineCursor, Feature  # noqa: E402
+from netgen.layers import Builder, EngineCursor  # noqa: E402
 from netgen.model import (Buffer, Epoch, NetworkError, ParamPool, Pool, PoolAllocator, Port,  # noqa: E402
                           Route, Tensor)
 from netgen.networks import SyntheticParams, face_detection, keyword_spotting, synthetic  # noqa: E402

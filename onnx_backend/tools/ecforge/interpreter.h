@@ -127,8 +127,10 @@ public:
     // Builds an interpreter that applies `bases` by relocation symbol.
     explicit Interpreter(RelocBases bases) : bases(std::move(bases)) {}
 
-    // Runs `program` from its first instruction until a stop or its end. Throws a BaseError for an
-    // instruction that the register model cannot execute (see interpreter.cpp).
+    // Runs `program` from its first instruction until a stop or its end. Throws a BaseError naming
+    // the instruction when the register model cannot execute it: a unit above 31 or a register
+    // above 1023 (also reached by an incrementing burst), a field past bit 31, a value wider than
+    // its bit range, or a bit-range write that involves a symbolic value.
     RunResult Run(Program const& program) const;
     // Decodes `binary` and runs it.
     RunResult Run(Binary const& binary) const;

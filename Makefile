@@ -46,7 +46,7 @@ fuzz: bootstrap
 # The example networks' trace programs and the ecforge tool under valgrind memcheck; not part of `make check`.
 valgrind: bootstrap
 	cmake -S . -B build/fz -G Ninja -DCMAKE_BUILD_TYPE=Debug
-	cmake --build build/fz --parallel 2 --target face_detection keyword_spotting ecforge_cli
+	cmake --build build/fz --parallel 2 --target valgrind_face_detection valgrind_keyword_spotting ecforge_cli
 	fuzz/run_valgrind.sh build/fz
 
 # Performance benchmarks, optimised build; not part of `make check`.

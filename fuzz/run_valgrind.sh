@@ -9,9 +9,7 @@ source_dir=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/zuno_valgrind_XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-# The trace programs are static: the allocator inside the executable is the one to replace.
-valgrind_args=(--tool=memcheck --leak-check=full --errors-for-leak-kinds=definite --error-exitcode=99
-               --soname-synonyms=somalloc=NONE)
+valgrind_args=(--tool=memcheck --leak-check=full --errors-for-leak-kinds=definite --error-exitcode=99)
 ecforge="$build_dir/onnx_backend/tools/ecforge/ecforge"
 data="$source_dir/onnx_backend/tools/ecforge/tests/data/cli"
 
@@ -39,7 +37,8 @@ run() {
 
 for net in face_detection keyword_spotting; do
   mkdir -p "$work/$net"
-  run "trace program $net" "$work/$net" 0 "$build_dir/tracer_workspace/working_dir/$net"
+  # The dynamically linked twin of the static trace program: same sources, same libraries.
+  run "trace program $net" "$work/$net" 0 "$build_dir/fuzz/valgrind_$net"
 done
 
 mkdir -p "$work/cli"

@@ -23,6 +23,16 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, std::size_t size) {
         return 0;
     }
 
+    // Names and texts lie in bytes of their own, so what was read of them fits in the file.
+    std::size_t string_bytes = 0;
+    for (auto const& entry : binary.GetRelocTable()) {
+        string_bytes += entry.first.size() + 1;
+    }
+    for (auto const& entry : binary.GetDebugInfo()) {
+        string_bytes += entry.second.size() + 1;
+    }
+    ZUNO_FUZZ_CHECK(string_bytes <= size);
+
     (void)binary.ToString("  ");
     EpochController::Program program;
     try {

@@ -197,6 +197,7 @@ public:
         if (file != nullptr && std::fseek(file, 0, SEEK_END) == 0) {
             long const end = std::ftell(file);
             file_size = end < 0 ? 0 : static_cast<uint64_t>(end);
+            string_bytes_left = file_size;
             std::rewind(file);
         }
     }
@@ -256,16 +257,25 @@ public:
         return got;
     }
 
-    // Reads bytes up to, and not including, a zero byte.
-    bool ReadString(std::string& text) {
+    enum class StringRead { kRead, kEnd, kOverlap };
+
+    // Reads bytes up to, and not including, a zero byte. The names and texts of a file lie in bytes
+    // of their own, so all of them together, zero bytes included, fit in the file; a damaged file
+    // whose entries point into one long string again and again would otherwise take time and
+    // memory that grow with the square of its size.
+    StringRead ReadString(std::string& text) {
         text.clear();
         for (;;) {
             int const c = std::fgetc(file);
             if (c == EOF) {
-                return false;
+                return StringRead::kEnd;
             }
+            if (string_bytes_left == 0) {
+                return StringRead::kOverlap;
+            }
+            --string_bytes_left;
             if (c == 0) {
-                return true;
+                return StringRead::kRead;
             }
             text.push_back(static_cast<char>(c));
         }
@@ -274,6 +284,7 @@ public:
 private:
     FILE* file;
     uint64_t file_size = 0;
+    uint64_t string_bytes_left = 0;
 };
 
 }  // namespace
@@ -289,6 +300,16 @@ void Binary::FromFile(std::string const& file_name) {
     };
     auto fail_entry = [&file_name, &in_file](std::string const& what, std::size_t i, std::string const& rest) {
         throw BaseError(what + " " + std::to_string(i) + " " + rest + " '" + file_name + in_file);
+    };
+    auto check_string = [&fail_entry, &file_name, &in_file](RawFileReader::StringRead read, std::string const& what,
+                                                            std::size_t i) {
+        if (read == RawFileReader::StringRead::kEnd) {
+            fail_entry(what, i, "from");
+        }
+        if (read == RawFileReader::StringRead::kOverlap) {
+            throw BaseError(what + " " + std::to_string(i) + " from '" + file_name + in_file +
+                            ": identifiers and texts overlap");
+        }
     };
 
     // Opened for reading only: a file that may not be written is still a valid input.
@@ -352,9 +373,7 @@ void Binary::FromFile(std::string const& file_name) {
             if (!file.Seek(uint64_t{reloc_offset} + name_offset)) {
                 fail_entry("Cannot read identifier of relocation", i, "from");
             }
-            if (!file.ReadString(name)) {
-                fail_entry("Cannot read the identifier of relocation", i, "from");
-            }
+            check_string(file.ReadString(name), "Cannot read the identifier of relocation", i);
             if (!file.Seek(uint64_t{reloc_offset} + array_offset)) {
                 fail_entry("Cannot read relocation", i, "from");
             }
@@ -394,9 +413,7 @@ void Binary::FromFile(std::string const& file_name) {
             if (!file.Seek(uint64_t{debug_offset} + entries[i].first)) {
                 fail_entry("Cannot read string associated with debug information", i, "from");
             }
-            if (!file.ReadString(text)) {
-                fail_entry("Cannot read the string associated with debug information", i, "from");
-            }
+            check_string(file.ReadString(text), "Cannot read the string associated with debug information", i);
             debug_info[entries[i].second] = text;
         }
     }

@@ -230,4 +230,36 @@ TEST(DamagedFileTest, ExtremeFieldValuesAreRefusedOrReadAsTheySay) {
     }
 }
 
+// Entries that point again and again into one long name or text would make the reader hold far more
+// than the file: names and texts lie in bytes of their own, so together they fit in the file.
+TEST(DamagedFileTest, IdentifiersOrTextsThatOverlapAreRefused) {
+    TempDir dir;
+    std::string const name = dir.File("overlap.bin");
+    auto file_with = [](std::vector<uint32_t> const& header, std::vector<uint32_t> const& fields, std::size_t run) {
+        std::vector<uint8_t> bytes = EpochControllerTest::FieldBytes(header);
+        std::vector<uint8_t> const section = EpochControllerTest::FieldBytes(fields);
+        bytes.insert(bytes.end(), section.begin(), section.end());
+        bytes.insert(bytes.end(), run, 'a');
+        bytes.push_back(0);
+        bytes.resize(header[3], 0);
+        std::vector<uint8_t> const program = EpochControllerTest::FieldBytes({0xCA057A7A, 0});
+        bytes.insert(bytes.end(), program.begin(), program.end());
+        return bytes;
+    };
+    // Four relocations named by the suffixes of one 50-byte name: 51 + 50 + 49 bytes outgrow the
+    // 144-byte file at the third.
+    WriteBytes(name, file_with({0xECBF0020, 16, 0, 136}, {4, 56, 1, 52, 57, 1, 52, 58, 1, 52, 59, 1, 52, 0}, 50));
+    std::string decode_message;
+    EXPECT_EQ(ReadAndDecode(name, decode_message),
+              "Cannot read the identifier of relocation 2 from '" + name + "' binary file: identifiers and texts overlap");
+    // Three debug texts, suffixes of one 60-byte text: 61 + 60 + 59 bytes outgrow the 128-byte file.
+    WriteBytes(name, file_with({0xECBF0020, 0, 16, 120}, {3, 28, 0, 29, 1, 30, 2}, 60));
+    EXPECT_EQ(ReadAndDecode(name, decode_message),
+              "Cannot read the string associated with debug information 2 from '" + name +
+                  "' binary file: identifiers and texts overlap");
+    // A name shared by two entries fits easily and reads as the last entry says.
+    WriteBytes(name, file_with({0xECBF0020, 16, 0, 64}, {2, 32, 1, 28, 32, 1, 28, 5}, 3));
+    EXPECT_EQ(ReadAndDecode(name, decode_message), "");
+}
+
 }  // namespace

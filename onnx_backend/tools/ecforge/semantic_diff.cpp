@@ -127,7 +127,7 @@ std::string WriteSide(std::string const& name, SemanticDifference::Side const& s
         return fmt::format("  {}: no such write (the register is written {} there)\n", name,
                            Count(side.count, "time", "times"));
     }
-    return fmt::format("  {}: {} ({} at word offset {})\n", name, side.event.new_value.ToString(),
+    return fmt::format("  {}: {} from the {} at word {}\n", name, side.event.new_value.ToString(),
                        InstrBase::OpcodeToMnemonic(side.event.opcode), side.event.word_offset);
 }
 
@@ -135,7 +135,7 @@ std::string EventSide(std::string const& name, SemanticDifference::Side const& s
     if (!side.present) {
         return fmt::format("  {}: none (the run ends after {})\n", name, Count(side.count, "event", "events"));
     }
-    return fmt::format("  {}: {} (word offset {})\n", name, side.event.ToString(), side.event.word_offset);
+    return fmt::format("  {}: word {}: {}\n", name, side.event.word_offset, side.event.ToString());
 }
 
 }  // namespace

@@ -48,54 +48,54 @@ TEST(SemanticDiff, ReportsTheFirstDifferenceInUserTerms) {
         {"a different value",
          {"label 0x1", "write 3 12 0x10", "write 3 12 0x11"}, {"label 0x1", "write 3 12 0x10", "write 3 12 0x12"},
          "The programs differ at unit 3 register 12: write 2 of that register after event 1 (label 0x1)\n"
-         "  a.s: 0x11 (write at word offset 3)\n"
-         "  b.s: 0x12 (write at word offset 3)\n"},
+         "  a.s: 0x11 from the write at word 3\n"
+         "  b.s: 0x12 from the write at word 3\n"},
         {"two writes of one register swapped", {"write 3 12 0x1", "write 3 12 0x2"},
          {"write 3 12 0x2", "write 3 12 0x1"},
          "The programs differ at unit 3 register 12: write 1 of that register before the first event\n"
-         "  a.s: 0x1 (write at word offset 0)\n"
-         "  b.s: 0x2 (write at word offset 0)\n"},
+         "  a.s: 0x1 from the write at word 0\n"
+         "  b.s: 0x2 from the write at word 0\n"},
         {"a write missing in the second program", {"write 3 12 0x1", "write 0 0 0x1", "irq 0x0"},
          {"write 0 0 0x1", "irq 0x0"},
          "The programs differ at unit 3 register 12: write 1 of that register before the first event\n"
-         "  a.s: 0x1 (write at word offset 0)\n"
+         "  a.s: 0x1 from the write at word 0\n"
          "  b.s: no such write (the register is written 0 times there)\n"},
         {"an extra write in the second program", {"label 0x0", "write 0 0 0x1"},
          {"label 0x0", "write 0 0 0x1", "burstwrite 0 0 0x1"},
          "The programs differ at unit 0 register 0: write 2 of that register after event 1 (label 0x0)\n"
          "  a.s: no such write (the register is written 1 time there)\n"
-         "  b.s: 0x1 (burstwrite at word offset 3)\n"},
+         "  b.s: 0x1 from the burstwrite at word 3\n"},
         {"a write moved across an event", {"write 1 1 0x1", "poll 1 2 [0] 0x1 100"},
          {"poll 1 2 [0] 0x1 100", "write 1 1 0x1"},
          "The programs differ at unit 1 register 1: write 1 of that register before the first event\n"
-         "  a.s: 0x1 (write at word offset 0)\n"
+         "  a.s: 0x1 from the write at word 0\n"
          "  b.s: no such write (the register is written 0 times there)\n"},
         {"a different event", {"label 0x1", "irq 0x0"}, {"label 0x2", "irq 0x0"},
          "The programs differ at event 1:\n"
-         "  a.s: label 0x1 (word offset 0)\n"
-         "  b.s: label 0x2 (word offset 0)\n"},
+         "  a.s: word 0: label 0x1\n"
+         "  b.s: word 0: label 0x2\n"},
         {"a poll with another interval", {"poll 5 0 [31] 0x1 100"}, {"poll 5 0 [31] 0x1 200"},
          "The programs differ at event 1:\n"
-         "  a.s: poll 5 0 [31] 0x1 100 (taken as satisfied) (word offset 0)\n"
-         "  b.s: poll 5 0 [31] 0x1 200 (taken as satisfied) (word offset 0)\n"},
+         "  a.s: word 0: poll 5 0 [31] 0x1 100 (taken as satisfied)\n"
+         "  b.s: word 0: poll 5 0 [31] 0x1 200 (taken as satisfied)\n"},
         {"an event only in the first program", {"label 0x1", "load 1 2", "irq 0x0"}, {"label 0x1", "irq 0x0"},
          "The programs differ at event 2:\n"
-         "  a.s: load 1 2 (not executed on the host) (word offset 1)\n"
-         "  b.s: irq 0x0 (word offset 1)\n"},
+         "  a.s: word 1: load 1 2 (not executed on the host)\n"
+         "  b.s: word 1: irq 0x0\n"},
         {"the second program ends early", {"label 0x1", "stop 0x0"}, {"label 0x1"},
          "The programs differ at event 2:\n"
-         "  a.s: stop 0x0 (end of the run) (word offset 1)\n"
+         "  a.s: word 1: stop 0x0 (end of the run)\n"
          "  b.s: none (the run ends after 1 event)\n"},
         {"writes after a stop do not count", {"stop 0x0", "write 0 1 0x1"}, {"stop 0x0"},
          "The programs are equivalent: 0 register writes, 1 other event, 0 registers not zero at the end\n"},
         {"the same offset from another symbol", {"write 0 1 pool_a(0x4)"}, {"write 0 1 pool_b(0x4)"},
          "The programs differ at unit 0 register 1: write 1 of that register before the first event\n"
-         "  a.s: pool_a(0x4) (write at word offset 0)\n"
-         "  b.s: pool_b(0x4) (write at word offset 0)\n"},
+         "  a.s: pool_a(0x4) from the write at word 0\n"
+         "  b.s: pool_b(0x4) from the write at word 0\n"},
         {"a relocatable and an absolute value", {"write 0 1 pool_a(0x4)"}, {"write 0 1 0x4"},
          "The programs differ at unit 0 register 1: write 1 of that register before the first event\n"
-         "  a.s: pool_a(0x4) (write at word offset 0)\n"
-         "  b.s: 0x4 (write at word offset 0)\n"},
+         "  a.s: pool_a(0x4) from the write at word 0\n"
+         "  b.s: 0x4 from the write at word 0\n"},
     };
     for (DiffRow const& row : rows) {
         SCOPED_TRACE(row.name);
@@ -272,8 +272,8 @@ TEST(SemanticDiff, CatchesAReorderAcrossAnOverlappingBurst) {
                                       ProgramOf({"burstwriteinc 0 5 0x2 0x3 0x4", "write 0 6 0x1"}));
     EXPECT_EQ(report,
               "The programs differ at unit 0 register 6: write 1 of that register before the first event\n"
-              "  a.s: 0x1 (write at word offset 0)\n"
-              "  b.s: 0x3 (burstwriteinc at word offset 0)\n");
+              "  a.s: 0x1 from the write at word 0\n"
+              "  b.s: 0x3 from the burstwriteinc at word 0\n");
 }
 
 }  // namespace

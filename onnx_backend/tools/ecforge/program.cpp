@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <iterator>
+#include <memory>
+#include <string>
 
 namespace EpochController {
 
@@ -60,19 +62,36 @@ void Program::RemoveDebugInfo()
     instructions.erase(first_removed, instructions.end());
 }
 
+// Each run of comments is joined once and the list is compacted in one pass: erasing entries one
+// by one would move the tail of the list for every joined comment, which grows with the square of
+// the program length on a recorded blob (two adjacent comments at every epoch boundary).
 void Program::FixUp()
 {
-    std::size_t i = 1;
+    auto const as_comment = [this](std::size_t i) { return dynamic_cast<InstrDebugInfo const*>(instructions[i].get()); };
+    std::size_t kept = 0;
+    std::size_t i = 0;
     while (i < instructions.size()) {
-        auto const* previous = dynamic_cast<InstrDebugInfo const*>(instructions[i - 1].get());
-        auto const* current = dynamic_cast<InstrDebugInfo const*>(instructions[i].get());
-        if (previous != nullptr && current != nullptr) {
-            instructions[i - 1].reset(new InstrDebugInfo(previous->GetInfo() + "\n" + current->GetInfo()));
-            instructions.erase(instructions.begin() + static_cast<std::ptrdiff_t>(i));
-        } else {
-            ++i;
+        std::size_t end = i + 1;
+        if (InstrDebugInfo const* const first = as_comment(i)) {
+            while (end < instructions.size() && as_comment(end) != nullptr) {
+                ++end;
+            }
+            if (end - i > 1) {
+                std::string text = first->GetInfo();
+                for (std::size_t k = i + 1; k < end; ++k) {
+                    text += '\n';
+                    text += as_comment(k)->GetInfo();
+                }
+                instructions[i] = std::make_unique<InstrDebugInfo>(text);
+            }
         }
+        if (kept != i) {
+            instructions[kept] = std::move(instructions[i]);
+        }
+        ++kept;
+        i = end;
     }
+    instructions.erase(instructions.begin() + static_cast<std::ptrdiff_t>(kept), instructions.end());
 }
 
 bool Program::IsEqual(Program const& other, unsigned int& index) const

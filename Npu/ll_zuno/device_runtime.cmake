@@ -51,3 +51,5 @@ if(ZUNO_BUILD_TESTS)
     LIBS blob_loader ll_zuno_runloop ll_zuno_probe standin_device_runtime standin_cache_maintenance
          ec_test_image)
 endif()
+
+include(${CMAKE_CURRENT_LIST_DIR}/tests/example_networks/example_networks.cmake)  # recorded example headers on the device

@@ -38,6 +38,12 @@ if(NOT CMAKE_CROSSCOMPILING)
   endforeach()
   add_custom_target(example_networks_device_files ALL DEPENDS ${_example_generated})
 
+  add_test(NAME reloc_expect_gen_errors
+           COMMAND ${CMAKE_COMMAND} -DGEN=$<TARGET_FILE:keyword_spotting_reloc_expect_gen>
+                   -DSAMPLE=${CMAKE_CURRENT_LIST_DIR}/../tiny_ecblobs.h
+                   -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/reloc_expect_gen_errors
+                   -P ${_example_dir}/gen_errors.cmake)
+
   zuno_add_firmware_test(example_networks_firmware SOURCES ${_example_sources} LIBS ${_example_libs})
   target_include_directories(example_networks_firmware PRIVATE ${_example_dir} ${_example_out_dir})
   add_dependencies(example_networks_firmware example_networks_device_files)

@@ -98,9 +98,11 @@ HeaderContents ParseHeader(std::string const& file_name) {
                 array.values.push_back(std::stoull((*it)[1].str(), nullptr, 16));
             }
         }
-        if (!closed || array.values.empty()) {
-            throw BaseError(fmt::format("Array '{}' of '{}' ends before line {} without values or closing brace",
-                                        array.name, file_name, line_no));
+        if (!closed) {
+            throw BaseError("Array '" + array.name + "' of '" + file_name + "' is not closed before the end of the file");
+        }
+        if (array.values.empty()) {
+            throw BaseError(fmt::format("Array '{}' of '{}' holds no value (line {})", array.name, file_name, line_no));
         }
         // SaveC closes every array with one empty line.
         array.text += "\n";
@@ -143,6 +145,11 @@ Binary ReadImage(std::vector<uint8_t> const& image, bool has_header, std::string
         PutField(file, static_cast<uint32_t>(Layout::kHeaderSize));
     }
     file.insert(file.end(), image.begin(), image.end());
+    // ecforge reads images from files; the scratch file goes away whether or not it reads.
+    struct ScratchFile {
+        std::string const& name;
+        ~ScratchFile() { std::remove(name.c_str()); }
+    } const scratch{scratch_file};
     {
         std::ofstream out(scratch_file, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<char const*>(file.data()), static_cast<std::streamsize>(file.size()));
@@ -152,7 +159,6 @@ Binary ReadImage(std::vector<uint8_t> const& image, bool has_header, std::string
     }
     Binary binary;
     binary.FromFile(scratch_file);
-    std::remove(scratch_file.c_str());
     return binary;
 }
 
@@ -420,7 +426,9 @@ int main(int argc, char** argv) {
     try {
         Generate(argv[1], argv[2], argv[3]);
     } catch (BaseError const& error) {
-        std::fprintf(stderr, "%s\n", error.ToString().c_str());
+        for (std::string const& msg : error.GetMsgs()) {
+            std::fprintf(stderr, "%s\n", msg.c_str());
+        }
         return 1;
     }
     return 0;

@@ -31,7 +31,7 @@ if(NOT CMAKE_CROSSCOMPILING)
     add_custom_command(
       OUTPUT ${_example_out_dir}/${net}_reloc_expect.h ${_example_out_dir}/${net}_ecblobs.h
       COMMAND ${net}_reloc_expect_gen ${recorded} ${net} ${_example_out_dir}/${net}_reloc_expect.h
-      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${recorded} ${_example_out_dir}/${net}_ecblobs.h
+      COMMAND ${CMAKE_COMMAND} -E copy ${recorded} ${_example_out_dir}/${net}_ecblobs.h
       DEPENDS ${net}_reloc_expect_gen ${net}_ecblobs ${recorded}
       COMMENT "Computing the device expectations of the ${net} blob header")
     list(APPEND _example_generated ${_example_out_dir}/${net}_reloc_expect.h ${_example_out_dir}/${net}_ecblobs.h)

@@ -25,7 +25,7 @@ for target in "${targets[@]}"; do
   log="$build_dir/fuzz-logs/$target.log"
   mkdir -p "$work" "$findings" "$(dirname "$log")"
   echo "fuzz: $target for ${seconds}s"
-  "$build_dir/fuzz/fuzz_$target" -max_total_time="$seconds" -print_final_stats=1 -max_len=${FUZZ_MAX_LEN:-2048} \
+  "$build_dir/fuzz/fuzz_$target" -max_total_time="$seconds" -print_final_stats=1 -timeout=${FUZZ_TIMEOUT:-10} -max_len=${FUZZ_MAX_LEN:-2048} \
     -artifact_prefix="$findings/" -close_fd_mask=1 \
     "$work" "$source_dir/corpus/$target" $(ls -d "$source_dir/regressions/$target" 2>/dev/null) >"$log" 2>&1
   execs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | tail -1 | grep -o '[0-9]*$')

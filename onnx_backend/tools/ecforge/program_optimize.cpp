@@ -23,25 +23,36 @@ InstrWrite const* AsFullWrite(InstrBase const& instr) {
     return write.GetLsbMsb().IsFullRegister() ? &write : nullptr;
 }
 
+// An incrementing burst of several values writes a range of registers; ordering by its first
+// register alone could move it across a write to another register of that range and change what
+// the register ends up holding, so such a burst stays where it is, like a barrier.
+bool SpansRegisters(InstrBase const& instr) {
+    return instr.GetOpcode() == InstrBase::OP_BURSTWRITEINC &&
+           static_cast<InstrBurstWriteInc const&>(instr).GetValues().size() > 1;
+}
+
 // Phase 1. Neighbouring writes of one unit are exchanged while the second one targets a lower,
-// non-zero register. A barrier, a write of another unit or a write to register 0 never moves and
-// nothing passes it, so the list splits into independent segments; repeating the exchanges until
-// none applies leaves each segment stably sorted by register. Sorting each segment directly gives
-// that same order in O(n log n).
+// non-zero register. A barrier, a write of another unit, a write to register 0 or a burst over
+// several registers never moves and nothing passes it, so the list splits into independent
+// segments; repeating the exchanges until none applies leaves each segment stably sorted by
+// register. Sorting each segment directly gives that same order in O(n log n).
 void SortWriteRuns(Program::InstrList& list) {
     auto const reg_of = [](std::unique_ptr<InstrBase> const& instr) {
         return static_cast<InstrReadWrite const&>(*instr).GetRegId();
     };
+    auto const sortable = [&reg_of](std::unique_ptr<InstrBase> const& instr) {
+        return IsWriteFamily(*instr) && reg_of(instr) != 0 && !SpansRegisters(*instr);
+    };
     std::size_t i = 0;
     while (i < list.size()) {
-        if (!IsWriteFamily(*list[i]) || reg_of(list[i]) == 0) {
+        if (!sortable(list[i])) {
             ++i;
             continue;
         }
         uint8_t const ip_id = static_cast<InstrReadWrite const&>(*list[i]).GetIpId();
         std::size_t end = i + 1;
-        while (end < list.size() && IsWriteFamily(*list[end]) &&
-               static_cast<InstrReadWrite const&>(*list[end]).GetIpId() == ip_id && reg_of(list[end]) != 0) {
+        while (end < list.size() && sortable(list[end]) &&
+               static_cast<InstrReadWrite const&>(*list[end]).GetIpId() == ip_id) {
             ++end;
         }
         std::stable_sort(list.begin() + static_cast<std::ptrdiff_t>(i), list.begin() + static_cast<std::ptrdiff_t>(end),

@@ -168,8 +168,11 @@ void WriteInitFunctions(std::ostream& out, std::string const& network_name, std:
     Line(out, "{");
     for (blob_info const& info : blobs) {
         if (HasInferenceRelocs(info)) {
+            // Every entry is cleared, not only those of the per-inference symbols: the entries are
+            // indexed by relocation table position, and one left over from an earlier call would
+            // make ec_reloc skip the freshly copied words.
             Line(out, fmt::format("  memset({}_prev_base_addrs, 0, {} * sizeof(ECAddr));", info.blob_name,
-                                  info.inference_relocs.size()));
+                                  info.inference_relocs.size() + info.network_relocs.size()));
             EmptyLine(out);
         }
     }

@@ -125,7 +125,7 @@ TEST(BlobHeader, PlainBlobSectionIsTheHeaderlessProgramArray)
                                 "  0x00000002ca057a7aUL, 0x0000000200000001UL", "};", "", ""}));
 }
 
-TEST(BlobHeader, RelocatableSectionWithPerInferenceSymbolsDeclaresBookkeepingForAllSymbols)
+TEST(BlobHeader, RelocatableSectionWithPerInferenceSymbolsDeclaresAndClearsBookkeepingForAllSymbols)
 {
     EpochController::Binary const binary = MakeBinary(10, {"SRAM_INF", "ACT_INF", "SRAM_NET"});
     blob_info const info("_ec_blob_6", 6, {"SRAM_INF", "ACT_INF"}, {"SRAM_NET"});
@@ -133,7 +133,7 @@ TEST(BlobHeader, RelocatableSectionWithPerInferenceSymbolsDeclaresBookkeepingFor
     ecscribe::WriteRelocatableBlobSection(out, info, binary, kPools);
     ExpectMatchesGolden(out.str(), "section_per_inference.h");
     EXPECT_EQ(CountLines(out.str(), "static ECAddr _ec_blob_6_prev_base_addrs[3] = { 0 };"), 1);
-    EXPECT_EQ(CountLines(InitFunctions({info}), "  memset(_ec_blob_6_prev_base_addrs, 0, 2 * sizeof(ECAddr));"), 1);
+    EXPECT_EQ(CountLines(InitFunctions({info}), "  memset(_ec_blob_6_prev_base_addrs, 0, 3 * sizeof(ECAddr));"), 1);
 }
 
 TEST(BlobHeader, RelocatableSectionOfNetworkInitSymbolsOnlyHasNoStaticPointer)

@@ -1,7 +1,7 @@
 // this function MUST be called ONLY ONCE once for initializing the network
 bool LL_ZUNO_EC_Network_Init_net(void)
 {
-  memset(_ec_blob_3_prev_base_addrs, 0, 1 * sizeof(ECAddr));
+  memset(_ec_blob_3_prev_base_addrs, 0, 2 * sizeof(ECAddr));
 
   LL_ZUNO_Cache_NPU_Clean_Invalidate_Range((uintptr_t)_ec_blob_3, (uint32_t)56);
   LL_ZUNO_Cache_NPU_Clean_Invalidate_Range((uintptr_t)_ec_blob_5, (uint32_t)32);

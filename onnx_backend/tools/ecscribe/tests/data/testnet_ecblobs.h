@@ -108,7 +108,7 @@ static uint64_t _ec_blob_12[3];
 // this function MUST be called ONLY ONCE once for initializing the network
 bool LL_ZUNO_EC_Network_Init_testnet(void)
 {
-  memset(_ec_blob_6_prev_base_addrs, 0, 2 * sizeof(ECAddr));
+  memset(_ec_blob_6_prev_base_addrs, 0, 3 * sizeof(ECAddr));
 
   LL_ZUNO_Cache_NPU_Clean_Invalidate_Range((uintptr_t)_ec_blob_6, (uint32_t)72);
   LL_ZUNO_Cache_NPU_Clean_Invalidate_Range((uintptr_t)_ec_blob_9, (uint32_t)32);

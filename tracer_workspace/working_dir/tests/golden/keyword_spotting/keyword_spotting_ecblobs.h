@@ -350,7 +350,7 @@ bool LL_ZUNO_EC_Network_Init_keyword_spotting(void)
 {
   memset(_ec_blob_1_prev_base_addrs, 0, 1 * sizeof(ECAddr));
 
-  memset(_ec_blob_3_prev_base_addrs, 0, 1 * sizeof(ECAddr));
+  memset(_ec_blob_3_prev_base_addrs, 0, 3 * sizeof(ECAddr));
 
   memset(_ec_blob_12_prev_base_addrs, 0, 1 * sizeof(ECAddr));
 

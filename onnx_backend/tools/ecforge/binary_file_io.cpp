@@ -193,23 +193,27 @@ namespace {
 // so that the caller attaches the message of the field it was reading.
 class RawFileReader {
 public:
-    explicit RawFileReader(std::string const& file_name) : file(std::fopen(file_name.c_str(), "rb")) {
-        if (file != nullptr && std::fseek(file, 0, SEEK_END) == 0) {
+    // The whole file is read at once: the reader jumps between sections and strings, and every
+    // jump of a stdio stream drops its buffer and reads it again.
+    explicit RawFileReader(std::string const& file_name) {
+        FILE* const file = std::fopen(file_name.c_str(), "rb");
+        if (file == nullptr) {
+            return;
+        }
+        open = true;
+        if (std::fseek(file, 0, SEEK_END) == 0) {
             long const end = std::ftell(file);
-            file_size = end < 0 ? 0 : static_cast<uint64_t>(end);
-            string_bytes_left = file_size;
             std::rewind(file);
+            if (end > 0) {
+                bytes.resize(static_cast<std::size_t>(end));
+                bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+            }
         }
+        std::fclose(file);
+        string_bytes_left = bytes.size();
     }
-    ~RawFileReader() {
-        if (file != nullptr) {
-            std::fclose(file);
-        }
-    }
-    RawFileReader(RawFileReader const&) = delete;
-    RawFileReader& operator=(RawFileReader const&) = delete;
 
-    bool IsOpen() const { return file != nullptr; }
+    bool IsOpen() const { return open; }
 
     // Moves to byte `offset` of the file; as with any stream, a position past the end is
     // accepted and the next read fails.
@@ -217,42 +221,32 @@ public:
         if (offset > static_cast<uint64_t>(LONG_MAX)) {
             return false;
         }
-        return std::fseek(file, static_cast<long>(offset), SEEK_SET) == 0;
+        pos = offset;
+        return true;
     }
 
     // Returns the current byte offset.
-    uint64_t Tell() const {
-        long const where = std::ftell(file);
-        return where < 0 ? file_size : static_cast<uint64_t>(where);
-    }
+    uint64_t Tell() const { return pos; }
 
     bool ReadField(::ECFileEntry& value) {
-        uint8_t bytes[Layout::kFieldSize];
-        if (std::fread(bytes, 1, sizeof(bytes), file) != sizeof(bytes)) {
+        if (Available() < Layout::kFieldSize) {
+            pos = bytes.size();
             return false;
         }
-        value = 0;
-        for (std::size_t i = 0; i < Layout::kFieldSize; ++i) {
-            value |= static_cast<::ECFileEntry>(bytes[i]) << (8 * i);
-        }
+        value = FieldAt(static_cast<std::size_t>(pos));
+        pos += Layout::kFieldSize;
         return true;
     }
 
     // Reads up to `count` fields, never more than the file still holds, appending them to
     // `values`; returns the number of complete fields read.
     std::size_t ReadFields(uint64_t count, std::vector<uint32_t>& values) {
-        uint64_t const here = Tell();
-        uint64_t const available = here < file_size ? (file_size - here) / Layout::kFieldSize : 0;
-        uint64_t const wanted = count < available ? count : available;
-        std::vector<uint8_t> bytes(static_cast<std::size_t>(wanted * Layout::kFieldSize));
-        std::size_t const got = std::fread(bytes.data(), Layout::kFieldSize, static_cast<std::size_t>(wanted), file);
+        uint64_t const available = Available() / Layout::kFieldSize;
+        std::size_t const got = static_cast<std::size_t>(count < available ? count : available);
         values.reserve(values.size() + got);
         for (std::size_t w = 0; w < got; ++w) {
-            ::ECFileEntry value = 0;
-            for (std::size_t i = 0; i < Layout::kFieldSize; ++i) {
-                value |= static_cast<::ECFileEntry>(bytes[w * Layout::kFieldSize + i]) << (8 * i);
-            }
-            values.push_back(value);
+            values.push_back(FieldAt(static_cast<std::size_t>(pos)));
+            pos += Layout::kFieldSize;
         }
         return got;
     }
@@ -266,14 +260,14 @@ public:
     StringRead ReadString(std::string& text) {
         text.clear();
         for (;;) {
-            int const c = std::fgetc(file);
-            if (c == EOF) {
+            if (pos >= bytes.size()) {
                 return StringRead::kEnd;
             }
             if (string_bytes_left == 0) {
                 return StringRead::kOverlap;
             }
             --string_bytes_left;
+            uint8_t const c = bytes[static_cast<std::size_t>(pos++)];
             if (c == 0) {
                 return StringRead::kRead;
             }
@@ -282,8 +276,19 @@ public:
     }
 
 private:
-    FILE* file;
-    uint64_t file_size = 0;
+    uint64_t Available() const { return pos < bytes.size() ? bytes.size() - pos : 0; }
+
+    ::ECFileEntry FieldAt(std::size_t at) const {
+        ::ECFileEntry value = 0;
+        for (std::size_t i = 0; i < Layout::kFieldSize; ++i) {
+            value |= static_cast<::ECFileEntry>(bytes[at + i]) << (8 * i);
+        }
+        return value;
+    }
+
+    bool open = false;
+    std::vector<uint8_t> bytes;
+    uint64_t pos = 0;
     uint64_t string_bytes_left = 0;
 };
 

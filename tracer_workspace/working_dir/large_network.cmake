@@ -1,39 +1,27 @@
-# Large synthetic network for the performance measurements: its trace source is generated at build
-# time (it is too large to keep in the tree) and traced by the target large_network_run.
-# Included only when ZUNO_BUILD_BENCH is ON. Targets:
-#   large_network        the trace program
-#   large_network_run    runs it in run/large_network/ under /usr/bin/time -v when that exists
+# Large synthetic network for the performance measurements, generated at build time (its trace
+# source is too large to keep in the tree). Included only when ZUNO_BUILD_BENCH is ON. Besides the
+# targets of every network (large_network, large_network_ecblobs, run_large_network):
+#   time_large_network   traces it again in run/large_network/ under /usr/bin/time -v, which
+#                        prints the wall time and the peak memory
 include_guard(GLOBAL)
 
-# About 10^6 recorded register accesses: every processing unit, coefficient vectors over 384
-# entries, activation tables, decompression codebooks, relocatable and absolute pools.
-set(ZUNO_LARGE_NETWORK_ARGS
-  --network synthetic --name large_network
-  --blobs 64 --epochs-per-blob 48 --channels 448 --size 16 --seed 7)
+# About 10^6 recorded register accesses in 64 blobs of 48 epochs: every processing unit,
+# coefficient vectors of 448 entries, activation tables, decompression codebooks, relocatable
+# and absolute pools.
+set(ZUNO_LARGE_NETWORK_ARGS --blobs 64 --epochs-per-blob 48 --channels 448 --size 16 --seed 7)
+zuno_add_generated_network(large_network ARGS ${ZUNO_LARGE_NETWORK_ARGS})
 
-set(large_dir ${CMAKE_CURRENT_BINARY_DIR}/large_network_src)
-set(large_sources ${large_dir}/large_network.c ${large_dir}/large_network_mem_pools.c)
-file(GLOB large_generator_modules ${CMAKE_CURRENT_SOURCE_DIR}/netgen/*.py)
-add_custom_command(OUTPUT ${large_sources}
-  COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/gen_network.py ${ZUNO_LARGE_NETWORK_ARGS}
-          --output-dir ${large_dir}
-  DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/gen_network.py ${large_generator_modules}
-  COMMENT "Generating the trace source of the large synthetic network"
-  VERBATIM)
-add_trace_runner(large_network SOURCES ${large_sources})
-
-set(large_work_dir ${ZUNO_NETWORK_RUN_DIR}/large_network)
-file(MAKE_DIRECTORY ${large_work_dir})
 find_program(ZUNO_GNU_TIME NAMES time PATHS /usr/bin NO_DEFAULT_PATH)
 if(ZUNO_GNU_TIME)
-  set(large_timer ${ZUNO_GNU_TIME} -v)
+  set(large_network_timer ${ZUNO_GNU_TIME} -v)
 else()
-  set(large_timer)
+  message(STATUS "/usr/bin/time not found: time_large_network runs the trace program untimed")
+  set(large_network_timer)
 endif()
-add_custom_target(large_network_run
-  COMMAND ${large_timer} $<TARGET_FILE:large_network>
-  WORKING_DIRECTORY ${large_work_dir}
+add_custom_target(time_large_network
+  COMMAND ${large_network_timer} $<TARGET_FILE:large_network>
+  WORKING_DIRECTORY ${ZUNO_NETWORK_RUN_DIR}/large_network
   DEPENDS large_network
-  COMMENT "Tracing the large synthetic network in ${large_work_dir}"
+  COMMENT "Tracing the large synthetic network under /usr/bin/time -v"
   USES_TERMINAL
   VERBATIM)

@@ -58,7 +58,7 @@ bench: bootstrap
 	build/bench/bench/optimize_bench
 	build/bench/bench/conversion_bench
 	build/bench/bench/loader_bench
-	cmake --build build/bench --target large_network_run
+	cmake --build build/bench --target time_large_network
 
 clean:
 	rm -rf build

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
+#include <string_view>
 #include <utility>
 
 #include <fmt/format.h>
@@ -190,18 +192,29 @@ void BinaryFile::WriteC(std::string const& array_name, std::string const& qualif
         os << std::endl;
         os << "{";
     }
+    // The values are formatted into memory and written in large blocks: a stream flush or a
+    // formatted stream write per value would make a large image cost far more than its bytes.
+    fmt::memory_buffer text;
+    constexpr std::size_t kBlockBytes = 1 << 16;
     for (std::size_t j = 0; j < num_words; ++j) {
         if (j % 4 == 0) {
-            os << std::endl << " ";
+            text.append(std::string_view("\n "));
         }
-        fmt::print(os, " 0x{:016x}UL", GetWord(j));
+        fmt::format_to(std::back_inserter(text), " 0x{:016x}UL", GetWord(j));
         if (j + 1 != num_words) {
-            os << ",";
+            text.push_back(',');
+        }
+        if (text.size() >= kBlockBytes) {
+            os.write(text.data(), static_cast<std::streamsize>(text.size()));
+            text.clear();
         }
     }
+    os.write(text.data(), static_cast<std::streamsize>(text.size()));
     if (!values_only) {
         os << std::endl << "};" << std::endl << std::endl;
     }
+    // The caller checks the stream next; a write error shows only once the bytes are pushed out.
+    os.flush();
 }
 
 }  // namespace EpochController

@@ -1,4 +1,4 @@
-// Shared helpers of the binary file, conversion and optimiser tests: a private temporary directory and file access.
+// Shared helpers of the ecforge tests: a private temporary directory and file access.
 #pragma once
 
 #include <cstdint>
@@ -39,6 +39,22 @@ public:
 
 private:
     std::string path;
+};
+
+inline void WriteText(std::string const& file_name, std::string const& text);
+
+// A test fixture with its own temporary directory, for tests that read files they write first.
+class TempDirTest : public ::testing::Test {
+protected:
+    // Writes `content` to `name` inside the directory and returns the file's path.
+    std::string Write(std::string const& name, std::string const& content) {
+        std::string const path = temp.File(name);
+        WriteText(path, content);
+        return path;
+    }
+
+    TempDir temp;
+    std::string const dir = temp.Path();
 };
 
 inline std::vector<uint8_t> ReadBytes(std::string const& file_name) {

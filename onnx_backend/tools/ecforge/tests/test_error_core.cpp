@@ -2,6 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "io_test_support.h"
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -14,38 +16,8 @@ using ::testing::ElementsAre;
 
 namespace {
 
-// Creates a private directory for the files of one test and removes it afterwards.
-class BaseErrorFileTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        std::string pattern = ::testing::TempDir() + "error_core_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-
-    void TearDown() override
-    {
-        for (std::string const& path : created) {
-            std::remove(path.c_str());
-        }
-        rmdir(dir.c_str());
-    }
-
-    std::string Write(std::string const& name, std::string const& content)
-    {
-        std::string const path = dir + "/" + name;
-        FILE* file = std::fopen(path.c_str(), "wb");
-        EXPECT_NE(file, nullptr);
-        std::fwrite(content.data(), 1, content.size(), file);
-        std::fclose(file);
-        created.push_back(path);
-        return path;
-    }
-
-    std::string dir;
-    std::vector<std::string> created;
-};
+// Runs in a private directory that is removed with its files afterwards.
+class BaseErrorFileTest : public EpochControllerTest::TempDirTest {};
 
 // Captures what BaseError::Print writes.
 std::string PrintToString(std::string const& text, std::string const& prefix, bool every_line)

@@ -1,6 +1,8 @@
 // Tests of StringUtils: trimming, search, lines, numbers, stream lines, identifiers and printing.
 #include <gtest/gtest.h>
 
+#include "io_test_support.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <set>
@@ -15,35 +17,9 @@ namespace {
 
 std::string const kWs = StringUtils::kWhitespace;
 
-// Creates a private directory for the files of one test and removes it afterwards.
-class StringUtilsFileTest : public ::testing::Test {
+// Runs in a private directory that is removed with its files afterwards.
+class StringUtilsFileTest : public EpochControllerTest::TempDirTest {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = ::testing::TempDir() + "strkit_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-
-    void TearDown() override
-    {
-        for (std::string const& path : created) {
-            std::remove(path.c_str());
-        }
-        rmdir(dir.c_str());
-    }
-
-    std::string Write(std::string const& name, std::string const& content)
-    {
-        std::string const path = dir + "/" + name;
-        FILE* file = std::fopen(path.c_str(), "wb");
-        EXPECT_NE(file, nullptr);
-        std::fwrite(content.data(), 1, content.size(), file);
-        std::fclose(file);
-        created.push_back(path);
-        return path;
-    }
-
     // Reads all lines with ReadNextLine until the stream ends.
     static std::vector<std::string> ReadAll(std::string const& path)
     {
@@ -57,8 +33,6 @@ protected:
         return lines;
     }
 
-    std::string dir;
-    std::vector<std::string> created;
 };
 
 // Captures what StringUtils::Print writes to a stream.

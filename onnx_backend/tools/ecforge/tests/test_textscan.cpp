@@ -2,6 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "io_test_support.h"
+
 #include <climits>
 #include <cstdio>
 #include <functional>
@@ -31,35 +33,9 @@ std::string ErrorOf(std::string const& text, std::function<void(SimpleTextParser
     return "no error";
 }
 
-// Creates a private directory for the files of one test and removes it afterwards.
-class TextFileParserTest : public ::testing::Test {
+// Runs in a private directory that is removed with its files afterwards.
+class TextFileParserTest : public EpochControllerTest::TempDirTest {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = ::testing::TempDir() + "textscan_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-
-    void TearDown() override
-    {
-        for (std::string const& path : created) {
-            std::remove(path.c_str());
-        }
-        rmdir(dir.c_str());
-    }
-
-    std::string Write(std::string const& name, std::string const& content)
-    {
-        std::string const path = dir + "/" + name;
-        FILE* file = std::fopen(path.c_str(), "wb");
-        EXPECT_NE(file, nullptr);
-        std::fwrite(content.data(), 1, content.size(), file);
-        std::fclose(file);
-        created.push_back(path);
-        return path;
-    }
-
     // Returns the significant lines of a file with the line index after each.
     static std::vector<std::string> Lines(SimpleTextFileParser& parser)
     {
@@ -70,8 +46,6 @@ protected:
         return lines;
     }
 
-    std::string dir;
-    std::vector<std::string> created;
 };
 
 }  // namespace

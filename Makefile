@@ -36,7 +36,8 @@ check: check-host check-sanitize check-m55
 # libFuzzer targets, built with clang in build/fuzz and run one after the other for FUZZ_SECONDS each;
 # not part of `make check`, which replays their corpora and saved crashes with the normal builds.
 FUZZ_SECONDS ?= 60
-fuzz: bootstrap
+fuzz:
+	@bash scripts/bootstrap fuzz
 	CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUNO_FUZZ=ON \
 	  -DZUNO_SANITIZE=ON -DZUNO_BUILD_TESTS=OFF -DCMAKE_C_FLAGS=-fsanitize=fuzzer-no-link \
 	  -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link
@@ -44,7 +45,8 @@ fuzz: bootstrap
 	FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run_fuzzers.sh build/fuzz
 
 # The example networks' trace programs and the ecforge tool under valgrind memcheck; not part of `make check`.
-valgrind: bootstrap
+valgrind:
+	@bash scripts/bootstrap valgrind
 	cmake -S . -B build/fz -G Ninja -DCMAKE_BUILD_TYPE=Debug
 	cmake --build build/fz --parallel 2 --target valgrind_face_detection valgrind_keyword_spotting ecforge_cli
 	fuzz/run_valgrind.sh build/fz
@@ -52,7 +54,8 @@ valgrind: bootstrap
 # Performance benchmarks, optimised build; not part of `make check`. Each benchmark runs at three
 # sizes a factor of 10 apart; the last step traces the large synthetic network (about 10^6 register
 # accesses) under /usr/bin/time -v, which prints its wall time and peak memory.
-bench: bootstrap
+bench:
+	@bash scripts/bootstrap bench
 	cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DZUNO_BUILD_BENCH=ON -DZUNO_BUILD_TESTS=OFF
 	cmake --build build/bench --parallel 2 --target zuno_benches large_network
 	build/bench/bench/optimize_bench

@@ -36,11 +36,11 @@ check: check-host check-sanitize check-m55
 # libFuzzer targets, built with clang in build/fuzz and run one after the other for FUZZ_SECONDS each;
 # not part of `make check`, which replays their corpora and saved crashes with the normal builds.
 FUZZ_SECONDS ?= 60
+FUZZ_FLAGS = -fsanitize=fuzzer-no-link -fsanitize-coverage-ignorelist=$(CURDIR)/fuzz/coverage_ignorelist.txt
 fuzz:
 	@bash scripts/bootstrap fuzz
 	CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUNO_FUZZ=ON \
-	  -DZUNO_SANITIZE=ON -DZUNO_BUILD_TESTS=OFF -DCMAKE_C_FLAGS=-fsanitize=fuzzer-no-link \
-	  -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link
+	  -DZUNO_SANITIZE=ON -DZUNO_BUILD_TESTS=OFF "-DCMAKE_C_FLAGS=$(FUZZ_FLAGS)" "-DCMAKE_CXX_FLAGS=$(FUZZ_FLAGS)"
 	cmake --build build/fuzz --parallel 2 --target fuzz_all
 	FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run_fuzzers.sh build/fuzz
 

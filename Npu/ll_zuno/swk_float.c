@@ -77,33 +77,9 @@ void ll_sw_forward_resize(void *sw_info_struct)
   swk_chain chain;
   ai_tensor_chain *tensors = swk_chain_init(&chain);
   add_io(&chain, &in, &out, &info->general);
-  float scale_pair[2];
-  swk_resize_scales(scale_pair, &info->scales, &info->general);
-  ai_array scales = swk_param_array(FLOAT_FORMAT, 2, scale_pair);
-  if (info->mode == RESIZE_ZEROS) {
-    ai_layer_upsample layer = {
-      .base = swk_layer_base(AI_LAYER_UPSAMPLE_TYPE, 1, forward_upsample_zeros, tensors),
-      .mode = AI_UPSAMPLE_ZEROS,
-      .center = false,
-      .scales = &scales,
-      .nearest_mode = 0,
-    };
-    forward_upsample_zeros(&layer.base);
-    return;
-  }
-  ai_array roi = swk_param_array(FLOAT_FORMAT, info->roi.dim.num_elem, info->roi.mem.start_offset);
-  ai_layer_resize layer = {
-    .base = swk_layer_base(AI_LAYER_RESIZE_TYPE, 1, forward_resize, tensors),
-    .coord_transf_mode = info->coord_transf_mode,
-    .cubic_coeff_a = info->cubic_coeff_a,
-    .exclude_outside = info->exclude_outside,
-    .extrapol_val = info->extrapol_val,
-    .mode = info->mode,
-    .nearest_mode = info->nearest_mode,
-    .scales = &scales,
-    .roi = info->roi.mem.start_offset != NULL ? &roi : NULL,
-  };
-  forward_resize(&layer.base);
+  const swk_resize_settings settings = SWK_RESIZE_SETTINGS(info);
+  ai_layer_forward_func kernel = info->mode == RESIZE_ZEROS ? forward_upsample_zeros : forward_resize;
+  swk_run_resize(kernel, tensors, &settings, &info->general);
 }
 
 void ll_sw_forward_softmax(void *sw_info_struct)

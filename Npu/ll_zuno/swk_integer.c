@@ -367,31 +367,6 @@ void ll_sw_forward_resize_integer(void *sw_info_struct)
   ai_tensor_chain *tensors = swk_chain_init(&chain);
   add_quantized_io(&chain, io, io_quant, &info->general, &info->is, &info->izp, info->izp.format.is_signed,
                    &info->os, &info->ozp, info->ozp.format.is_signed);
-  float scale_pair[2];
-  swk_resize_scales(scale_pair, &info->scales, &info->general);
-  ai_array scales = swk_param_array(AI_ARRAY_FORMAT_FLOAT, 2, scale_pair);
-  if (info->mode == RESIZE_ZEROS) {
-    ai_layer_upsample layer = {
-      .base = swk_layer_base(AI_LAYER_UPSAMPLE_TYPE, 1, kernel, tensors),
-      .mode = AI_UPSAMPLE_ZEROS,
-      .center = false,
-      .scales = &scales,
-      .nearest_mode = 0,
-    };
-    kernel(&layer.base);
-    return;
-  }
-  ai_array roi = swk_param_array(AI_ARRAY_FORMAT_FLOAT, info->roi.dim.num_elem, info->roi.mem.start_offset);
-  ai_layer_resize layer = {
-    .base = swk_layer_base(AI_LAYER_RESIZE_TYPE, 1, kernel, tensors),
-    .coord_transf_mode = info->coord_transf_mode,
-    .cubic_coeff_a = info->cubic_coeff_a,
-    .exclude_outside = info->exclude_outside,
-    .extrapol_val = info->extrapol_val,
-    .mode = info->mode,
-    .nearest_mode = info->nearest_mode,
-    .scales = &scales,
-    .roi = info->roi.mem.start_offset != NULL ? &roi : NULL,
-  };
-  kernel(&layer.base);
+  const swk_resize_settings settings = SWK_RESIZE_SETTINGS(info);
+  swk_run_resize(kernel, tensors, &settings, &info->general);
 }

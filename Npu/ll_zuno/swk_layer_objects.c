@@ -171,3 +171,36 @@ void swk_resize_scales(float pair[2], const Tensor_info *scales, const General *
   pair[0] = ratio(general->output.dim.tensor_h, general->input.dim.tensor_h);
   pair[1] = ratio(general->output.dim.tensor_w, general->input.dim.tensor_w);
 }
+
+void swk_run_resize(ai_layer_forward_func kernel, ai_tensor_chain *tensors, const swk_resize_settings *settings,
+                    const General *general)
+{
+  float scale_pair[2];
+  swk_resize_scales(scale_pair, settings->scales, general);
+  ai_array scales = swk_param_array(AI_ARRAY_FORMAT_FLOAT, 2, scale_pair);
+  if (settings->mode == RESIZE_ZEROS) {
+    ai_layer_upsample layer = {
+      .base = swk_layer_base(AI_LAYER_UPSAMPLE_TYPE, 1, kernel, tensors),
+      .mode = AI_UPSAMPLE_ZEROS,
+      .center = false,
+      .scales = &scales,
+      .nearest_mode = 0,
+    };
+    kernel(&layer.base);
+    return;
+  }
+  const Tensor_info *roi_desc = settings->roi;
+  ai_array roi = swk_param_array(AI_ARRAY_FORMAT_FLOAT, roi_desc->dim.num_elem, roi_desc->mem.start_offset);
+  ai_layer_resize layer = {
+    .base = swk_layer_base(AI_LAYER_RESIZE_TYPE, 1, kernel, tensors),
+    .coord_transf_mode = settings->coord_transf_mode,
+    .cubic_coeff_a = settings->cubic_coeff_a,
+    .exclude_outside = settings->exclude_outside,
+    .extrapol_val = settings->extrapol_val,
+    .mode = settings->mode,
+    .nearest_mode = settings->nearest_mode,
+    .scales = &scales,
+    .roi = roi_desc->mem.start_offset != NULL ? &roi : NULL,
+  };
+  kernel(&layer.base);
+}

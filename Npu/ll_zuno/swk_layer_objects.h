@@ -77,6 +77,31 @@ int32_t swk_axis_map(int axis);
  * output-to-input ratio of the height and width when the layer was given sizes instead of scales. */
 void swk_resize_scales(float pair[2], const Tensor_info *scales, const General *general);
 
+/* The settings a resize record carries besides its tensors; float and integer records hold the same ones. */
+typedef struct {
+  const Tensor_info *scales;
+  const Tensor_info *roi; /* a null start_offset means no region of interest */
+  float cubic_coeff_a;
+  bool exclude_outside;
+  float extrapol_val;
+  uint8_t mode;
+  uint8_t nearest_mode;
+  uint8_t coord_transf_mode;
+} swk_resize_settings;
+
+/* The settings of a float or integer resize record, which name them alike. */
+#define SWK_RESIZE_SETTINGS(info)                                                                           \
+  {                                                                                                         \
+    .scales = &(info)->scales, .roi = &(info)->roi, .cubic_coeff_a = (info)->cubic_coeff_a,                 \
+    .exclude_outside = (info)->exclude_outside, .extrapol_val = (info)->extrapol_val, .mode = (info)->mode, \
+    .nearest_mode = (info)->nearest_mode, .coord_transf_mode = (info)->coord_transf_mode,                   \
+  }
+
+/* Runs `kernel` on an upsample record (zero-insertion mode) or a resize record (every other mode) built
+ * from the settings, with float scales and region of interest. */
+void swk_run_resize(ai_layer_forward_func kernel, ai_tensor_chain *tensors, const swk_resize_settings *settings,
+                    const General *general);
+
 #ifdef __cplusplus
 }
 #endif

@@ -194,20 +194,20 @@ namespace {
 class RawFileReader {
 public:
     // The whole file is read at once: the reader jumps between sections and strings, and every
-    // jump of a stdio stream drops its buffer and reads it again.
+    // jump of a stdio stream drops its buffer and reads it again. It reads to the end instead of
+    // trusting the size a seek reports: a directory reports a size no read delivers, a pipe none.
     explicit RawFileReader(std::string const& file_name) {
         FILE* const file = std::fopen(file_name.c_str(), "rb");
         if (file == nullptr) {
             return;
         }
         open = true;
-        if (std::fseek(file, 0, SEEK_END) == 0) {
-            long const end = std::ftell(file);
-            std::rewind(file);
-            if (end > 0) {
-                bytes.resize(static_cast<std::size_t>(end));
-                bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
-            }
+        std::size_t constexpr kChunk = std::size_t{1} << 16;
+        for (std::size_t got = kChunk; got == kChunk;) {
+            std::size_t const have = bytes.size();
+            bytes.resize(have + kChunk);
+            got = std::fread(bytes.data() + have, 1, kChunk, file);
+            bytes.resize(have + got);
         }
         std::fclose(file);
         string_bytes_left = bytes.size();

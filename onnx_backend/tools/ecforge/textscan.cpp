@@ -290,6 +290,11 @@ std::string SimpleTextFileParser::ReadNextLine()
 {
     bool terminated = false;
     std::string const line = StringUtils::ReadNextLine(file, &terminated);
+    // A failed read (a directory, a device error) would otherwise look like an endless run of
+    // empty lines, never reaching the end of the file.
+    if (std::ferror(file) != 0) {
+        ThrowError("Cannot read file '" + file_name + "'");
+    }
     // A last line without a terminator is still a line: counting it keeps error lines right.
     if (terminated || !line.empty()) {
         ++line_count;

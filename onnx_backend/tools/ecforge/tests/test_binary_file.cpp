@@ -481,5 +481,31 @@ TEST(BinaryFileReadTest, MissingFileAndPartialRead) {
     EXPECT_EQ(binary.GetProgram(), (std::vector<uint32_t>{0x10, 0x20, 0x30, 0x40}));
 }
 
+// The reader reads to the end of what it opened rather than trusting the size a seek reports.
+TEST(BinaryFileReadTest, DirectoryIsRefusedAndLargeFilesReadWhole) {
+    TempDir dir;
+    Binary binary;
+    try {
+        binary.FromFile(dir.Path());
+        FAIL() << "no error";
+    } catch (BaseError const& error) {
+        EXPECT_EQ(MessageOf(error), "Cannot read from '" + dir.Path() + "' binary file");
+    }
+
+    // Several read chunks' worth of program, with the tables after it.
+    Binary large;
+    for (uint32_t word = 0; word < 50000; ++word) {
+        large.AddWord(word * 7);
+    }
+    large.AddReloc("pool", 49999);
+    large.AddDebugInfo(49999, "last");
+    large.ToFile(dir.File("large.bin"), false);
+    Binary read;
+    read.FromFile(dir.File("large.bin"));
+    EXPECT_EQ(read.GetProgram(), large.GetProgram());
+    EXPECT_EQ(read.GetRelocTable(), large.GetRelocTable());
+    EXPECT_EQ(read.GetDebugInfo(), large.GetDebugInfo());
+}
+
 }  // namespace
 }  // namespace EpochController

@@ -1,4 +1,5 @@
 // Tests of the ecforge command-line tool: runs the built executable on small files and compares with golden output.
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -149,6 +150,7 @@ TEST_F(CliTest, BadInputIsReportedOnceWithExitCodeOne) {
     std::vector<uint8_t> bytes = ReadBytes(dir.File("program.bin"));
     bytes.resize(bytes.size() - 6);
     WriteBytes(dir.File("cut.bin"), bytes);
+    ASSERT_EQ(::mkdir(dir.File("a_directory").c_str(), 0700), 0);
 
     struct Row {
         std::string args;
@@ -167,6 +169,9 @@ TEST_F(CliTest, BadInputIsReportedOnceWithExitCodeOne) {
         {"disasm cut.bin -o out.s", "Cannot read program word 28 from 'cut.bin' binary file (pos 0)\n"},
         {"dump missing.bin", "Cannot open file 'missing.bin' (pos 0)\n"},
         {"disasm program.s", "Epoch Controller 'program.s' binary file is invalid (pos 0)\n"},
+        {"asm a_directory -o out.bin",
+         "Error parsing Epoch Controller assembly file (pos 0):\nCannot read file 'a_directory'\n"},
+        {"dump a_directory", "Cannot read from 'a_directory' binary file (pos 0)\n"},
     };
     for (Row const& row : rows) {
         SCOPED_TRACE(row.args);

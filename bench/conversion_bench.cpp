@@ -74,11 +74,17 @@ void BM_FromAsm(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
 }
 
+// Writes the recorded program of `size` entries as a raw EC binary file in `dir`; returns its path.
+std::string WriteRecordedBinary(bench::ScratchDir const& dir, int64_t size) {
+    std::string const file = dir.File("blob.bin");
+    bench::MakeRecordedProgram(static_cast<std::size_t>(size)).ToBinary()->ToFile(file, false);
+    return file;
+}
+
 // Reads a raw EC binary file with its relocation and debug sections.
 void BM_FromFile(benchmark::State& state) {
     bench::ScratchDir const dir;
-    std::string const file = dir.File("blob.bin");
-    bench::MakeRecordedProgram(static_cast<std::size_t>(state.range(0))).ToBinary()->ToFile(file, false);
+    std::string const file = WriteRecordedBinary(dir, state.range(0));
     std::size_t const bytes = bench::FileSize(file);
     for (auto _ : state) {
         Binary binary;
@@ -91,8 +97,7 @@ void BM_FromFile(benchmark::State& state) {
 // Reads the same file back into instructions, comments put back in place.
 void BM_FromBinaryFile(benchmark::State& state) {
     bench::ScratchDir const dir;
-    std::string const file = dir.File("blob.bin");
-    bench::MakeRecordedProgram(static_cast<std::size_t>(state.range(0))).ToBinary()->ToFile(file, false);
+    std::string const file = WriteRecordedBinary(dir, state.range(0));
     std::size_t const bytes = bench::FileSize(file);
     for (auto _ : state) {
         Program program;
